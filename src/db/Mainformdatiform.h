@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <memory>
+
+class Clock;
+class Dialogs;
+class Log;
+class MyProc;
+
+// The data module: both connections to the goods database and the values the whole
+// program shares (operator, temporary directory, UTF8 flag, system settings).
+class TMainFormDati {
+public:
+    TMainFormDati(Log& log, Dialogs& dialogs, Clock& clock);
+    ~TMainFormDati();
+    TMainFormDati(const TMainFormDati&) = delete;
+    TMainFormDati& operator=(const TMainFormDati&) = delete;
+
+    // Opens both connections to the database at path; true when PRECES_DB opened.
+    bool ConnectDatabase(const QString& path, const QString& tempDir);
+    // Runs after every open of PRECES_DB; throws DbError.
+    void ReadSystemSettings();
+
+    // The shared connection; everything on it runs in one transaction made durable by CommitRetaining().
+    QSqlDatabase PRECES_DB() const;
+    // The auto-commit connection of the journal and the default rows; reopened on use when closed.
+    QSqlDatabase fdcPRECES();
+    bool isConnected() const;
+    void CommitRetaining();
+    void Rollback();
+    // True while the connection answers and still points at the file that was opened.
+    bool probe();
+
+    // EXECUTE PROCEDURE UPDATETEKATLIK: adds the quantity to the current stock of goods and department.
+    void UpdateTekAtlik(int isPrece, int isNodala, double daudzums, const QString& nelegaliz, int flag);
+
+    // Empty values fall back to SYSDBA and the well-known password.
+    void setCredentials(const QString& user, const QString& password);
+    QString databasePath() const { return path_; }
+
+    MyProc& proc() { return *proc_; }
+    Log& log() { return log_; }
+    Dialogs& dialogs() { return dialogs_; }
+    Clock& clock() { return clock_; }
+
+    // Shared values.
+    QString OperatorName = QStringLiteral("ADMIN");
+    QString TempDir;
+    bool Utf8 = false;
+    double DEF_PVN = 0.0;
+    bool FILL2IEPCENA = false;
+    bool PARDCENASAR = false;
+    QString ISIREGNR;
+
+private:
+    void openPreces(bool utf8);
+    void configureFdc(bool utf8);
+    void createDefaultRows();
+    void ensureDefaultRow(const QString& table);
+
+    Log& log_;
+    Dialogs& dialogs_;
+    Clock& clock_;
+    std::unique_ptr<MyProc> proc_;
+    QString precesName_;
+    QString fdcName_;
+    QString path_;
+    QString user_ = QStringLiteral("SYSDBA");
+    QString password_ = QStringLiteral("masterkey");
+    QString fileIdentity_;
+};
