@@ -1,0 +1,279 @@
+#include "ProcessHost.h"
+
+#include "platform/AppInfo.h"
+#include "platform/DateText.h"
+#include "platform/Errors.h"
+#include "platform/Registry.h"
+
+namespace {
+
+// A guarded group: an error abandons the rest of the group silently.
+template <typename F>
+void guarded(F&& group)
+{
+    try {
+        group();
+    } catch (const VarnisError&) {
+    }
+}
+
+}  // namespace
+
+ProcessHost::ProcessHost(Registry& registry, Clock& clock, const QString& logFile, QObject* parent)
+    : QObject(parent), registry_(registry), clock_(clock), log_(clock, logFile), logDialogs_(log_)
+{
+    dialogs_.target = &logDialogs_;
+    dati_ = std::make_unique<TMainFormDati>(log_, dialogs_, clock_);
+    scheduler_ = std::make_unique<ExchangeScheduler>(settings_, registry_, clock_, log_, busy_, *dati_);
+    unavailable_ = std::make_unique<UnavailableExchanges>(log_);
+    scheduler_->setExchanges(unavailable_.get());
+}
+
+ProcessHost::~ProcessHost()
+{
+    scheduler_.reset();
+    dati_.reset();
+}
+
+void ProcessHost::setExchanges(Exchanges* exchanges)
+{
+    scheduler_->setExchanges(exchanges ? exchanges : unavailable_.get());
+}
+
+void ProcessHost::FormCreate()
+{
+    dati_->OperatorName = QStringLiteral("ADMIN");
+    log_.WriteLog(AppInfo::caption());
+}
+
+void ProcessHost::FormActivate()
+{
+    if (!activatedOnce_)
+        CheckAutoProcess();
+    activatedOnce_ = true;
+}
+
+void ProcessHost::btStartClick()
+{
+    SaveAutoProcessConfig();
+    CheckAutoProcess();
+}
+
+void ProcessHost::SaveAutoProcessConfig()
+{
+    const AutoProcessSettings& s = settings_;
+    RegistryKey a(registry_);
+    if (a.OpenKey(RegistryKeys::AutoProcessConfig, true)) {
+        a.WriteString(QStringLiteral("DatuBaze"), s.DatuBaze);
+        a.WriteString(QStringLiteral("TempDir"), s.TempDir);
+        a.WriteString(QStringLiteral("NeveiktLaiksNo"), s.NeveiktLaiksNo);
+        a.WriteString(QStringLiteral("NeveiktLaiksLidz"), s.NeveiktLaiksLidz);
+        a.WriteBool(QStringLiteral("EdisoftAutoImport"), s.EdisoftAutoImport);
+        a.WriteBool(QStringLiteral("TelemaaAutoImports"), s.TelemaaAutoImports);
+        a.WriteInteger(QStringLiteral("EquinixAutoApmaina"), s.EquinixAutoApmaina);
+        a.WriteString(QStringLiteral("EquinixAutoApmainaTime"), s.EquinixAutoApmainaTime);
+        a.WriteInteger(QStringLiteral("HorizonAutoApmaina"), s.HorizonAutoApmaina);
+        a.WriteString(QStringLiteral("HorizonAutoApmainaTime"), s.HorizonAutoApmainaTime);
+        a.WriteInteger(QStringLiteral("D365_GetVisparejieDati"), s.D365_GetVisparejieDati);
+        a.WriteString(QStringLiteral("D365_GetVisparejieDatiTime"), s.D365_GetVisparejieDatiTime);
+        a.WriteString(QStringLiteral("D365_GetVisparejieDatiPlkst"), s.D365_GetVisparejieDatiPlkst);
+        a.WriteInteger(QStringLiteral("D365_GetAkcijuDati"), s.D365_GetAkcijuDati);
+        a.WriteString(QStringLiteral("D365_GetAkcijuDatiTime"), s.D365_GetAkcijuDatiTime);
+        a.WriteString(QStringLiteral("D365_GetAkcijuDatiPlkst"), s.D365_GetAkcijuDatiPlkst);
+        a.WriteInteger(QStringLiteral("D365_GetPavadzimjuDati"), s.D365_GetPavadzimjuDati);
+        a.WriteString(QStringLiteral("D365_GetPavadzimjuDatiTime"), s.D365_GetPavadzimjuDatiTime);
+        a.WriteString(QStringLiteral("D365_GetPavadzimjuDatiPlkst"), s.D365_GetPavadzimjuDatiPlkst);
+        a.WriteInteger(QStringLiteral("D365_Post"), s.D365_Post);
+        a.WriteString(QStringLiteral("D365_PostTime"), s.D365_PostTime);
+        a.CloseKey();
+    }
+    RegistryKey w(registry_);
+    if (w.OpenKey(RegistryKeys::AutoProcessWWWExp, true)) {
+        w.WriteInteger(QStringLiteral("AutoPrecuAtlikumi"), s.AutoPrecuAtlikumi);
+        w.WriteInteger(QStringLiteral("AutoKlasifikatori"), s.AutoKlasifikatori);
+        w.WriteInteger(QStringLiteral("AutoSanemt"), s.AutoSanemt);
+        w.WriteInteger(QStringLiteral("VestureTips"), s.VestureTips);
+        w.WriteString(QStringLiteral("AtlikumiTime"), s.AtlikumiTime);
+        w.WriteString(QStringLiteral("SarakstiTime"), s.SarakstiTime);
+        w.WriteString(QStringLiteral("SanemtTime"), s.SanemtTime);
+        w.WriteString(QStringLiteral("VestureTime"), s.VestureTime);
+        w.WriteString(QStringLiteral("AtlikPlkst"), s.AtlikPlkst);
+        w.WriteString(QStringLiteral("SarakstsPlkst"), s.SarakstsPlkst);
+        w.WriteString(QStringLiteral("SanemPlkst"), s.SanemPlkst);
+        w.WriteString(QStringLiteral("VesturePlkst"), s.VesturePlkst);
+        w.CloseKey();
+    }
+}
+
+void ProcessHost::computeNextTimes(const std::initializer_list<Scheduled>& which)
+{
+    for (Scheduled s : which) {
+        try {
+            scheduler_->ComputeNextTime(s);
+        } catch (const std::exception& e) {
+            // The exchange stays never due; the others are still scheduled.
+            log_.WriteLog(QStringLiteral("Kļūda pie CheckAutoProcess !!!") + errorText(e));
+        }
+    }
+}
+
+void ProcessHost::CheckAutoProcess()
+{
+    AutoProcessSettings& s = settings_;
+    {
+        RegistryKey a(registry_);
+        if (a.OpenKey(RegistryKeys::AutoProcessConfig, false)) {
+            guarded([&] { s.DatuBaze = a.ReadString(QStringLiteral("DatuBaze")); });
+            guarded([&] { s.TempDir = a.ReadString(QStringLiteral("TempDir")); });
+            guarded([&] {
+                s.NeveiktLaiksNo = a.ReadString(QStringLiteral("NeveiktLaiksNo"));
+                s.NeveiktLaiksLidz = a.ReadString(QStringLiteral("NeveiktLaiksLidz"));
+            });
+            dati_->setCredentials(a.ReadString(QStringLiteral("DbUser")), a.ReadString(QStringLiteral("DbPassword")));
+        }
+    }
+    Q_EMIT settingsChanged();
+
+    if (s.DatuBaze.isEmpty()) {
+        dialogs_.showMessage(QStringLiteral("Nav ievadīta datu bāze, process nav iespējams !!!"));
+        return;
+    }
+
+    dati_->ConnectDatabase(s.DatuBaze, s.TempDir);  // the timers check the connection themselves
+
+    ExchangeScheduler& sch = *scheduler_;
+    {
+        RegistryKey w(registry_);
+        if (!w.OpenKey(RegistryKeys::AutoProcessWWWExp, false)) {
+            log_.WriteLog(QStringLiteral("CheckAutoProcess - NOT WWW auto process"));
+        } else {
+            guarded([&] {
+                s.AutoPrecuAtlikumi = w.ReadInteger(QStringLiteral("AutoPrecuAtlikumi"));
+                s.AutoKlasifikatori = w.ReadInteger(QStringLiteral("AutoKlasifikatori"));
+                s.AutoSanemt = w.ReadInteger(QStringLiteral("AutoSanemt"));
+                s.VestureTips = w.ReadInteger(QStringLiteral("VestureTips"));
+            });
+            if (s.AutoPrecuAtlikumi > 0 || s.AutoKlasifikatori > 0 || s.AutoSanemt > 0 || s.VestureTips > 0) {
+                log_.WriteLog(QStringLiteral("CheckAutoProcess - SetNextTime WWW"));
+                computeNextTimes({Scheduled::Stock, Scheduled::Orders, Scheduled::Lists, Scheduled::History});
+                sch.WWWDatuApmaina.setEnabled(true);
+            } else {
+                log_.WriteLog(QStringLiteral("CheckAutoProcess - NOT SetNextTime WWW"));
+            }
+        }
+    }
+
+    {
+        RegistryKey a(registry_);
+        if (a.OpenKey(RegistryKeys::AutoProcessConfig, false)) {
+            guarded([&] {
+                if (a.ReadBool(QStringLiteral("EdisoftAutoImport"))) {
+                    sch.TelemaaEdisoftLaiks.setEnabled(true);
+                    s.EdisoftAutoImport = true;
+                }
+                if (a.ReadBool(QStringLiteral("TelemaaAutoImports"))) {
+                    sch.TelemaaEdisoftLaiks.setEnabled(true);
+                    s.TelemaaAutoImports = true;
+                }
+                guarded([&] {
+                    if (a.ReadInteger(QStringLiteral("EquinixAutoApmaina")) == 1) {
+                        s.EquinixAutoApmaina = 1;
+                        s.EquinixAutoApmainaTime = a.ReadString(QStringLiteral("EquinixAutoApmainaTime"));
+                        sch.tmrEquinox.setInterval(DateText::parseInt(s.EquinixAutoApmainaTime) * 60000);
+                        sch.tmrEquinox.setEnabled(true);
+                    }
+                });
+                guarded([&] {
+                    if (a.ReadInteger(QStringLiteral("HorizonAutoApmaina")) == 1) {
+                        s.HorizonAutoApmaina = 1;
+                        s.HorizonAutoApmainaTime = a.ReadString(QStringLiteral("HorizonAutoApmainaTime"));
+                        sch.tmrHorizonApmaksas.setInterval(DateText::parseInt(s.HorizonAutoApmainaTime) * 60000);
+                        sch.tmrHorizonApmaksas.setEnabled(true);
+                    }
+                });
+                guarded([&] {
+                    s.D365_GetVisparejieDati = a.ReadInteger(QStringLiteral("D365_GetVisparejieDati"));
+                    s.D365_GetAkcijuDati = a.ReadInteger(QStringLiteral("D365_GetAkcijuDati"));
+                    s.D365_GetPavadzimjuDati = a.ReadInteger(QStringLiteral("D365_GetPavadzimjuDati"));
+                    if (s.D365_GetVisparejieDati > 0 || s.D365_GetAkcijuDati > 0 || s.D365_GetPavadzimjuDati > 0) {
+                        log_.WriteLog(QStringLiteral("CheckAutoProcess - SetNextTime D365 Get"));
+                        computeNextTimes({Scheduled::D365General, Scheduled::D365Promotion, Scheduled::D365Documents});
+                        sch.tmrD365_Get.setEnabled(true);
+                    }
+                });
+                guarded([&] {
+                    if (a.ReadInteger(QStringLiteral("D365_Post")) == 1) {
+                        s.D365_Post = 1;
+                        s.D365_PostTime = a.ReadString(QStringLiteral("D365_PostTime"));
+                        sch.tmrD365_Post.setInterval(DateText::parseInt(s.D365_PostTime) * 60000);
+                        sch.tmrD365_Post.setEnabled(true);
+                    }
+                });
+            });
+        }
+    }
+
+    {
+        RegistryKey e(registry_);
+        if (e.OpenKey(RegistryKeys::EquinoxExp, false)) {
+            guarded([&] {
+                EquinoxInventarizPircejs = e.ReadInteger(QStringLiteral("InventarizPircejs"));
+                EquinoxInventarizPiegadat = e.ReadInteger(QStringLiteral("InventarizPiegadat"));
+            });
+        }
+    }
+    {
+        RegistryKey d(registry_);
+        if (d.OpenKey(RegistryKeys::D365, false)) {
+            guarded([&] {
+                D365InventPircejs = d.ReadInteger(QStringLiteral("InventPircejs"));
+                D365InventPiegadatajs = d.ReadInteger(QStringLiteral("InventPiegadatajs"));
+            });
+        }
+    }
+    Q_EMIT settingsChanged();
+}
+
+namespace {
+
+// A test button's run: an error is logged like a timer's, and nothing else stops.
+template <typename F>
+void runButton(Log& log, BusyFlag& busy, const QString& name, F&& run)
+{
+    try {
+        run();
+    } catch (const std::exception& e) {
+        log.WriteLog(QStringLiteral("Kļūda pie %1 !!!").arg(name) + errorText(e));
+        busy.set(false, name);
+    }
+}
+
+}  // namespace
+
+void ProcessHost::btTestEquinoxClick()
+{
+    runButton(log_, busy_, QStringLiteral("btTestEquinoxClick"),
+              [this] { scheduler_->exchanges().EquinoxTestFtp(scheduler_->readEquinoxOptions()); });
+}
+
+void ProcessHost::btTestEdisoftClick()
+{
+    runButton(log_, busy_, QStringLiteral("btTestEdisoftClick"), [this] { scheduler_->exchanges().EdisoftTestImport(); });
+}
+
+void ProcessHost::btTestTelemaClick()
+{
+    runButton(log_, busy_, QStringLiteral("btTestTelemaClick"), [this] { scheduler_->exchanges().TelemaProcess(); });
+}
+
+void ProcessHost::btTestWebKlientiClick()
+{
+    runButton(log_, busy_, QStringLiteral("btTestWebKlientiClick"),
+              [this] { scheduler_->exchanges().ReceiveWebCustomers(); });
+}
+
+void ProcessHost::btEquinoxImportClick()
+{
+    runButton(log_, busy_, QStringLiteral("btEquinoxImportClick"),
+              [this] { scheduler_->exchanges().EquinoxImport(scheduler_->readEquinoxOptions()); });
+}

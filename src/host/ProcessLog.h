@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Log.h"
+
+#include <QObject>
+#include <QStringListModel>
+
+class Clock;
+
+// The process log: the list on the "Process" page and, line for line, "VarnisProcess.log".
+class ProcessLog : public QObject, public Log {
+    Q_OBJECT
+public:
+    static constexpr int kMaxLines = 3000;
+    static constexpr int kSplitAt = 100;
+
+    explicit ProcessLog(Clock& clock, QString filePath = QStringLiteral("VarnisProcess.log"));
+
+    void WriteLog(const QString& message, bool replaceLast = false) override;
+
+    QStringListModel* model() { return &lines_; }
+    QStringList lines() const { return lines_.stringList(); }
+    QString filePath() const { return filePath_; }
+
+    // --headless and --run also print every line to standard output.
+    void setEcho(bool echo) { echo_ = echo; }
+    // Lets pending events through on every line so a long run keeps the window alive.
+    void setProcessEvents(bool enabled) { processEvents_ = enabled; }
+
+Q_SIGNALS:
+    // The list changed; the view selects and shows its last line.
+    void lastLineChanged();
+
+private:
+    Clock& clock_;
+    QString filePath_;
+    QStringListModel lines_;
+    bool echo_ = false;
+    bool processEvents_ = true;
+};
