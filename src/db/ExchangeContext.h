@@ -1,0 +1,18 @@
+#pragma once
+
+class BusyFlag;
+class Clock;
+class Dialogs;
+class Log;
+class Registry;
+class TMainFormDati;
+
+// What an exchange gets from the host: never the window.
+struct ExchangeContext {
+    Log& log;
+    BusyFlag& busy;
+    Registry& registry;
+    TMainFormDati& dati;
+    Dialogs& dialogs;
+    Clock& clock;
+};

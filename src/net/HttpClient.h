@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/Errors.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// A transport failure: no connection, time-out, TLS failure. HTTP error statuses are not errors.
+class NetError : public VarnisError {
+    using VarnisError::VarnisError;
+};
+
+struct HttpRequest {
+    QByteArray method = "GET";
+    QString url;                                   // already encoded (see HttpClient::encode)
+    QList<QPair<QByteArray, QByteArray>> headers;  // sent as given, in this order
+    QByteArray body;
+    QString user;                                  // HTTP Basic when not empty
+    QString password;
+    int connectTimeoutMs = 30000;
+    int timeoutMs = 120000;                        // the whole exchange, reading included
+};
+
+struct HttpResponse {
+    int status = 0;
+    QByteArray body;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QByteArray header(const QByteArray& name) const;
+    QString text() const { return QString::fromUtf8(body); }
+};
+
+// The one HTTP client (libcurl, blocking). TLS peers are verified. It logs nothing, so
+// neither a password nor a token can reach the log through it.
+class HttpClient {
+public:
+    HttpResponse send(const HttpRequest& request);
+
+    HttpResponse get(const QString& url, const QList<QPair<QByteArray, QByteArray>>& headers = {});
+    HttpResponse post(const QString& url, const QByteArray& body,
+                      const QList<QPair<QByteArray, QByteArray>>& headers = {});
+
+    // Percent-encodes a query value or path segment (RFC 3986 unreserved characters stay).
+    static QString encode(const QString& text);
+};
