@@ -8,73 +8,49 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <pthread.h>
+#include <thread>
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
-}
-
 // SIGTERM and SIGINT end the event loop, so the host closes its connections cleanly.
-void quitOnSignals(QCoreApplication& app)
+// The signals are blocked before any library starts a thread (the database engine does,
+// and puts a handler of its own on SIGTERM); one thread waits for them instead.
+sigset_t blockQuitSignals()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char c;
-        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &c, 1);
-        app.quit();
-    });
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    return set;
 }
 
-struct Options {
-    bool headless = false;
-    QString run;
-    QString config;
-};
-
-bool wantsWindow(int argc, char** argv)
+void quitOnSignals(QCoreApplication& app, sigset_t set)
 {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a == "--headless" || a == "--run" || a.startsWith("--run=") || a == "--help" || a == "-h"
-            || a == "--version" || a == "-v")
-            return false;
-    }
-    return true;
+    std::thread([set, &app] {
+        int sig = 0;
+        if (sigwait(&set, &sig) == 0)
+            QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+    }).detach();
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    std::unique_ptr<QCoreApplication> app = wantsWindow(argc, argv)
-        ? std::make_unique<QApplication>(argc, argv)
-        : std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("TOLVERN"));
-    QCoreApplication::setApplicationName(QStringLiteral("VARNIS-A"));
-    QCoreApplication::setApplicationVersion(AppInfo::version());
+    // The options are read before the application object, so that a usage error or --help
+    // never needs a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(AppInfo::caption());
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version."));
     const QCommandLineOption headless(QStringLiteral("headless"),
                                       QStringLiteral("Run the timers without a window; log lines go to standard output too."));
     const QCommandLineOption run(QStringLiteral("run"),
@@ -82,18 +58,18 @@ int main(int argc, char** argv)
                                      + ExchangeRunner::names().join(QStringLiteral(", ")),
                                  QStringLiteral("NAME"));
     const QCommandLineOption config(QStringLiteral("config"),
-                                    QStringLiteral("The settings file (default %1).").arg(Registry::defaultPath()),
+                                    QStringLiteral("The settings file (default ~/.config/TOLVERN/VARNIS-A.ini)."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({headless, run, config});
-    if (!parser.parse(app->arguments())) {
+    parser.addOptions({help, version, headless, run, config});
+    if (!parser.parse(arguments)) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
         return 2;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(help)) {
         std::printf("%s", qPrintable(parser.helpText()));
         return 0;
     }
-    if (parser.isSet(QStringLiteral("version"))) {
+    if (parser.isSet(version)) {
         std::printf("varnis-process %s\n", qPrintable(AppInfo::version()));
         return 0;
     }
@@ -108,6 +84,17 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    const bool withWindow = !parser.isSet(run) && !parser.isSet(headless);
+    const sigset_t quitSignals = parser.isSet(run) ? sigset_t{} : blockQuitSignals();
+    std::unique_ptr<QCoreApplication> app = withWindow ? std::make_unique<QApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("TOLVERN"));
+    QCoreApplication::setApplicationName(QStringLiteral("VARNIS-A"));
+    QCoreApplication::setApplicationVersion(AppInfo::version());
+
+    if (!parser.isSet(run))
+        quitOnSignals(*app, quitSignals);
+
     Registry registry(parser.isSet(config) ? parser.value(config) : Registry::defaultPath());
     SystemClock clock;
     ProcessHost host(registry, clock);
@@ -121,7 +108,6 @@ int main(int argc, char** argv)
     }
     if (parser.isSet(headless)) {
         host.log().setEcho(true);
-        quitOnSignals(*app);
         host.FormCreate();
         host.FormActivate();
         const int rc = app->exec();
@@ -129,7 +115,6 @@ int main(int argc, char** argv)
         return rc;
     }
 
-    quitOnSignals(*app);
     TVarnisProcessMain window(host);
     window.show();
     return app->exec();
