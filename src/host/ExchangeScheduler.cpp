@@ -299,6 +299,22 @@ void ExchangeScheduler::runDueD365Groups()
         ComputeNextTime(Scheduled::D365Documents);
 }
 
+ExchangeScheduler::Login ExchangeScheduler::loginD365(const QString& label)
+{
+    try {
+        if (exchanges_->LoginD365() < 0) {
+            log_.WriteLog(L("Neizdevās pievienoties pie D365, process turpinās"));
+            busy_.set(false, label);
+            return Login::Refused;
+        }
+        return Login::Done;
+    } catch (const std::exception& e) {
+        log_.WriteLog(L("Kļūda pievienojoties pie D365, process turpinās : ") + errorText(e));
+        busy_.set(false, label);
+        return Login::Failed;
+    }
+}
+
 void ExchangeScheduler::tmrD365_GetTimer()
 {
     tmrD365_Get.setEnabled(false);
@@ -307,19 +323,10 @@ void ExchangeScheduler::tmrD365_GetTimer()
                   + QStringLiteral(" D365NextTimePavadzimjuDati=") + timeText(Scheduled::D365Documents));
     guardTick(tmrD365_Get, [this] {
         if (!periodBlocks(tmrD365_Get) && CheckDBConnection()) {
-            bool loggedIn = false;
-            try {
-                if (exchanges_->LoginD365() < 0) {
-                    log_.WriteLog(L("Neizdevās pievienoties pie D365, process turpinās"));
-                    busy_.set(false, QStringLiteral("tmrD365_GetTimer"));
-                    return;  // stays stopped until the next apply step
-                }
-                loggedIn = true;
-            } catch (const std::exception& e) {
-                log_.WriteLog(L("Kļūda pievienojoties pie D365, process turpinās : ") + errorText(e));
-                busy_.set(false, QStringLiteral("tmrD365_GetTimer"));
-            }
-            if (loggedIn) {
+            const Login login = loginD365(QStringLiteral("tmrD365_GetTimer"));
+            if (login == Login::Refused)
+                return;  // stays stopped until the next apply step
+            if (login == Login::Done) {
                 try {
                     runDueD365Groups();
                 } catch (const std::exception& e) {
@@ -341,19 +348,10 @@ void ExchangeScheduler::tmrD365_PostTimer()
         busy_.set(true, QStringLiteral("tmrD365_PostTimer"));
         tmrD365_Post.setEnabled(false);
         if (CheckDBConnection()) {
-            bool loggedIn = false;
-            try {
-                if (exchanges_->LoginD365() < 0) {
-                    log_.WriteLog(L("Neizdevās pievienoties pie D365, process turpinās"));
-                    busy_.set(false, QStringLiteral("tmrD365_PostTimer"));
-                    return;  // stays stopped until the next apply step
-                }
-                loggedIn = true;
-            } catch (const std::exception& e) {
-                log_.WriteLog(L("Kļūda pievienojoties pie D365, process turpinās : ") + errorText(e));
-                busy_.set(false, QStringLiteral("tmrD365_PostTimer"));
-            }
-            if (loggedIn) {
+            const Login login = loginD365(QStringLiteral("tmrD365_PostTimer"));
+            if (login == Login::Refused)
+                return;  // stays stopped until the next apply step
+            if (login == Login::Done) {
                 try {
                     exchanges_->PostDocuments();
                 } catch (const std::exception& e) {

@@ -71,6 +71,9 @@ private:
     // clears the busy flag and leaves the timer enabled.
     void guardTick(ExchangeTimer& timer, const std::function<void()>& body);
     void runDueD365Groups();
+    // The login of both D365 ticks: a refusal stops the calling timer until the next apply.
+    enum class Login { Done, Refused, Failed };
+    Login loginD365(const QString& label);
 
     AutoProcessSettings& settings_;
     Registry& registry_;

@@ -175,22 +175,22 @@ void ProcessHost::CheckAutoProcess()
                     sch.TelemaaEdisoftLaiks.setEnabled(true);
                     s.TelemaaAutoImports = true;
                 }
-                guarded([&] {
-                    if (a.ReadInteger(QStringLiteral("EquinixAutoApmaina")) == 1) {
-                        s.EquinixAutoApmaina = 1;
-                        s.EquinixAutoApmainaTime = a.ReadString(QStringLiteral("EquinixAutoApmainaTime"));
-                        sch.tmrEquinox.setInterval(DateText::parseInt(s.EquinixAutoApmainaTime) * 60000);
-                        sch.tmrEquinox.setEnabled(true);
-                    }
-                });
-                guarded([&] {
-                    if (a.ReadInteger(QStringLiteral("HorizonAutoApmaina")) == 1) {
-                        s.HorizonAutoApmaina = 1;
-                        s.HorizonAutoApmainaTime = a.ReadString(QStringLiteral("HorizonAutoApmainaTime"));
-                        sch.tmrHorizonApmaksas.setInterval(DateText::parseInt(s.HorizonAutoApmainaTime) * 60000);
-                        sch.tmrHorizonApmaksas.setEnabled(true);
-                    }
-                });
+                // A two-way group at 1 runs its timer every so many minutes.
+                auto everyMinutes = [&](const char* modeName, const char* timeName, int& mode, QString& minutes,
+                                        ExchangeTimer& timer) {
+                    guarded([&] {
+                        if (a.ReadInteger(QString::fromLatin1(modeName)) == 1) {
+                            mode = 1;
+                            minutes = a.ReadString(QString::fromLatin1(timeName));
+                            timer.setInterval(DateText::parseInt(minutes) * 60000);
+                            timer.setEnabled(true);
+                        }
+                    });
+                };
+                everyMinutes("EquinixAutoApmaina", "EquinixAutoApmainaTime", s.EquinixAutoApmaina,
+                             s.EquinixAutoApmainaTime, sch.tmrEquinox);
+                everyMinutes("HorizonAutoApmaina", "HorizonAutoApmainaTime", s.HorizonAutoApmaina,
+                             s.HorizonAutoApmainaTime, sch.tmrHorizonApmaksas);
                 guarded([&] {
                     s.D365_GetVisparejieDati = a.ReadInteger(QStringLiteral("D365_GetVisparejieDati"));
                     s.D365_GetAkcijuDati = a.ReadInteger(QStringLiteral("D365_GetAkcijuDati"));
@@ -201,14 +201,7 @@ void ProcessHost::CheckAutoProcess()
                         sch.tmrD365_Get.setEnabled(true);
                     }
                 });
-                guarded([&] {
-                    if (a.ReadInteger(QStringLiteral("D365_Post")) == 1) {
-                        s.D365_Post = 1;
-                        s.D365_PostTime = a.ReadString(QStringLiteral("D365_PostTime"));
-                        sch.tmrD365_Post.setInterval(DateText::parseInt(s.D365_PostTime) * 60000);
-                        sch.tmrD365_Post.setEnabled(true);
-                    }
-                });
+                everyMinutes("D365_Post", "D365_PostTime", s.D365_Post, s.D365_PostTime, sch.tmrD365_Post);
             });
         }
     }
