@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
@@ -28,13 +29,24 @@ sigset_t blockQuitSignals()
     return set;
 }
 
+std::atomic<bool> quitRequested{false};
+
 void quitOnSignals(QCoreApplication& app, sigset_t set)
 {
     std::thread([set, &app] {
         int sig = 0;
-        if (sigwait(&set, &sig) == 0)
+        if (sigwait(&set, &sig) == 0) {
+            quitRequested = true;
             QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
     }).detach();
+}
+
+// A quit that arrived while start-up let events through (every log line does) found no
+// running loop and was lost; the flag still tells.
+int execUnlessQuit(QCoreApplication& app)
+{
+    return quitRequested ? 0 : app.exec();
 }
 
 }  // namespace
@@ -110,12 +122,12 @@ int main(int argc, char** argv)
         host.log().setEcho(true);
         host.FormCreate();
         host.FormActivate();
-        const int rc = app->exec();
+        const int rc = execUnlessQuit(*app);
         host.log().WriteLog(QStringLiteral("Process beidzas"));
         return rc;
     }
 
     TVarnisProcessMain window(host);
     window.show();
-    return app->exec();
+    return execUnlessQuit(*app);
 }
