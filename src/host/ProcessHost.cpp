@@ -1,5 +1,7 @@
 #include "ProcessHost.h"
 
+#include "HostExchanges.h"
+
 #include "platform/AppInfo.h"
 #include "platform/DateText.h"
 #include "platform/Errors.h"
@@ -25,19 +27,20 @@ ProcessHost::ProcessHost(Registry& registry, Clock& clock, const QString& logFil
     dialogs_.target = &logDialogs_;
     dati_ = std::make_unique<TMainFormDati>(log_, dialogs_, clock_);
     scheduler_ = std::make_unique<ExchangeScheduler>(settings_, registry_, clock_, log_, busy_, *dati_);
-    unavailable_ = std::make_unique<UnavailableExchanges>(log_);
-    scheduler_->setExchanges(unavailable_.get());
+    ownExchanges_ = std::make_unique<HostExchanges>(context());
+    scheduler_->setExchanges(ownExchanges_.get());
 }
 
 ProcessHost::~ProcessHost()
 {
     scheduler_.reset();
+    ownExchanges_.reset();
     dati_.reset();
 }
 
 void ProcessHost::setExchanges(Exchanges* exchanges)
 {
-    scheduler_->setExchanges(exchanges ? exchanges : unavailable_.get());
+    scheduler_->setExchanges(exchanges ? exchanges : ownExchanges_.get());
 }
 
 void ProcessHost::FormCreate()

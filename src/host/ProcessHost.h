@@ -4,6 +4,7 @@
 #include "ExchangeScheduler.h"
 #include "ProcessLog.h"
 
+#include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
 #include "platform/BusyFlag.h"
 #include "platform/Dialogs.h"
@@ -22,6 +23,8 @@ public:
     ProcessHost(Registry& registry, Clock& clock, const QString& logFile = QStringLiteral("VarnisProcess.log"),
                 QObject* parent = nullptr);
     ~ProcessHost() override;
+
+    ExchangeContext context() { return {log_, busy_, registry_, *dati_, dialogs_, clock_}; }
 
     // Message boxes go here; without a window they become log lines.
     void setDialogs(Dialogs* dialogs) { dialogs_.target = dialogs ? dialogs : &logDialogs_; }
@@ -83,6 +86,6 @@ private:
     AutoProcessSettings settings_;
     std::unique_ptr<TMainFormDati> dati_;
     std::unique_ptr<ExchangeScheduler> scheduler_;
-    std::unique_ptr<UnavailableExchanges> unavailable_;
+    std::unique_ptr<Exchanges> ownExchanges_;
     bool activatedOnce_ = false;
 };
