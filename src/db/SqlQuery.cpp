@@ -1,6 +1,7 @@
 #include "SqlQuery.h"
 
 #include <QSqlError>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlRecord>
 
@@ -79,7 +80,10 @@ void SqlQuery::run()
 void SqlQuery::exec()
 {
     run();
-    rowsAffected_ = query_.numRowsAffected();
+    // Only data changes have a count; asking for others makes the driver warn on stderr.
+    static const QRegularExpression change(QStringLiteral("^\\s*(INSERT|UPDATE|DELETE|MERGE)\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    rowsAffected_ = change.match(sql_).hasMatch() ? query_.numRowsAffected() : 0;
     query_.finish();
 }
 
