@@ -1,16 +1,11 @@
 #pragma once
 
-#include "platform/Errors.h"
+#include "NetError.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
-
-// A transport failure: no connection, time-out, TLS failure. HTTP error statuses are not errors.
-class NetError : public VarnisError {
-    using VarnisError::VarnisError;
-};
 
 struct HttpRequest {
     QByteArray method = "GET";

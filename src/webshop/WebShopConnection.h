@@ -1,0 +1,53 @@
+#pragma once
+
+#include "WebShopSettings.h"
+#include "net/FtpClient.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+class Log;
+
+// The shop's MySQL database (the connection fdcOpenCart20) and the picture FTP client.
+// The connection stays configured between runs and the FTP client stays logged in.
+class WebShopConnection {
+public:
+    explicit WebShopConnection(Log& log);
+    ~WebShopConnection();
+    WebShopConnection(const WebShopConnection&) = delete;
+    WebShopConnection& operator=(const WebShopConnection&) = delete;
+
+    struct Address {
+        QString host;
+        int port = -1;        // -1: not given
+        QString portText;     // what stood after the colon
+    };
+    // "host:port" gives both; a bare host only the host.
+    static Address splitMysqlAddress(const QString& value);
+    // As above, except that a value containing "ftps:" is the host as a whole.
+    static Address splitFtpAddress(const QString& value);
+
+    // Configures fdcOpenCart20, tests it, then logs in to the picture FTP.
+    // 0 when both succeeded, -1 otherwise (the failure is logged).
+    int ShopConnect(const ShopSettings& settings);
+    // 0 when logged in (or already), -1 after the retry failed too (logged).
+    int FtpConnect(const ShopSettings& settings);
+
+    // Every shop job begins here: connects when fdcOpenCart20 is not connected.
+    // False when the job must return at once.
+    bool begin(const ShopSettings& settings);
+
+    bool isConnected() const;
+    // The shop database, connected on use; throws DbError when it cannot be.
+    QSqlDatabase database();
+    // After a failure in the middle of a job: the next job connects and tests afresh.
+    void drop();
+
+    FtpClient& ftp() { return ftp_; }
+    QString connectionName() const { return name_; }
+
+private:
+    Log& log_;
+    QString name_;
+    FtpClient ftp_;
+};
