@@ -60,12 +60,12 @@ TEST(CommandLine, RunAppliesTheSettingsAndReportsTheExchangeResult)
     QTemporaryDir dir;
     GoodsDb db;
     const QString ini = writeIni(dir, db.path());
-    // In this build the stock export is not available yet: it says so and fails.
+    // The database has no shop settings: the stock export refuses, and the run fails.
     const HostRun run = runHost({"--config", ini, "--run", "stock"}, dir.path());
     EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("Varnis auto procesi  ver. 7.00.25.16-1"));
     EXPECT_TRUE(run.out.contains("CheckAutoProcess - SetNextTime WWW"));
-    EXPECT_TRUE(run.out.contains("SendAtlikumi - nav pieejams šajā versijā"));
+    EXPECT_TRUE(run.out.contains("Nav ievadīta FTP adrese !!!"));
     EXPECT_FALSE(run.out.contains("Nevaru atvērt datu bāzi"));
     // The log file lands in the working directory.
     EXPECT_TRUE(QFile::exists(dir.filePath("VarnisProcess.log")));

@@ -1,5 +1,8 @@
 // The main window against a real host on a temporary INI file, offscreen.
 
+#include "support/QtPrinters.h"
+#include "support/Recorders.h"
+
 #include "host/ProcessHost.h"
 #include "host/Varnisprocessmainform.h"
 #include "platform/AppInfo.h"
@@ -23,17 +26,7 @@
 #include <memory>
 #include <ostream>
 
-void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 namespace {
-
-struct RecordingDialogs : Dialogs {
-    QStringList messages;
-    void showMessage(const QString& text) override { messages << text; }
-};
 
 const QString kNoDatabase = QStringLiteral("Nav ievadīta datu bāze, process nav iespējams !!!");
 
@@ -433,15 +426,13 @@ TEST_F(WindowTest, ListFollowsTheLastLine)
 
 TEST_F(WindowTest, HiddenButtonsReachTheHost)
 {
-    const qsizetype before = host->log().lines().size();
-    child<QPushButton>("btTestTelema")->click();
-    child<QPushButton>("btTestWebKlienti")->click();
-    child<QPushButton>("btTestEdisoft")->click();
-    const QStringList added = host->log().lines().mid(before);
-    ASSERT_EQ(added.size(), 3) << added.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(added.at(0).contains(QStringLiteral("TelemaProcess")));
-    EXPECT_TRUE(added.at(1).contains(QStringLiteral("Klientu saņemšana")));
-    EXPECT_TRUE(added.at(2).contains(QStringLiteral("Test Edisoft")));
+    RecordingExchanges exchanges;
+    host->setExchanges(&exchanges);
+    for (const char* button : {"btTestTelema", "btTestWebKlienti", "btTestEdisoft", "btTestEquinox", "btEquinoxImport"})
+        child<QPushButton>(button)->click();
+    EXPECT_EQ(exchanges.calls, (QStringList{"TelemaProcess", "ReceiveWebCustomers", "EdisoftTestImport",
+                                            "EquinoxTestFtp", "EquinoxImport"}));
+    host->setExchanges(nullptr);
 }
 
 int main(int argc, char** argv)
