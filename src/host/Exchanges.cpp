@@ -1,14 +1,10 @@
 #include "Exchanges.h"
 
 #include "platform/Log.h"
-
-QString UnavailableExchanges::unavailableLine(const QString& name)
-{
-    return name + QStringLiteral(" - nav pieejams šajā versijā (not available in this build)");
-}
+#include "platform/NotAvailable.h"
 
 bool UnavailableExchanges::refuse(const QString& name)
 {
-    log_.WriteLog(unavailableLine(name));
+    log_.WriteLog(notAvailableLine(name));
     return false;
 }

@@ -74,8 +74,6 @@ public:
     int GetDocumentData() override { return refuse(QStringLiteral("GetDocumentData")) ? 1 : -1; }
     int PostDocuments() override { return refuse(QStringLiteral("PostDocuments")) ? 1 : -1; }
 
-    static QString unavailableLine(const QString& name);
-
 private:
     bool refuse(const QString& name);
     Log& log_;

@@ -1,10 +1,13 @@
 #include "HostExchanges.h"
 
+#include "d365/D365Exchange.h"
 #include "payments/HorizonImport.h"
 #include "webshop/WebShopExchange.h"
 
 HostExchanges::HostExchanges(ExchangeContext context)
-    : UnavailableExchanges(context.log), context_(context), webShop_(std::make_unique<WebShopExchange>(context_))
+    : UnavailableExchanges(context.log), context_(context),
+      webShop_(std::make_unique<WebShopExchange>(context_)),
+      d365_(std::make_unique<D365Exchange>(context_))
 {
 }
 
@@ -38,4 +41,29 @@ bool HostExchanges::ReceiveWebCustomers()
 bool HostExchanges::HorizonProcessImports()
 {
     return HorizonImport(context_).HorizonProcessImports();
+}
+
+int HostExchanges::LoginD365()
+{
+    return d365_->LoginD365();
+}
+
+int HostExchanges::GetGeneralData()
+{
+    return d365_->GetGeneralData();
+}
+
+int HostExchanges::GetPromotionData()
+{
+    return d365_->GetPromotionData();
+}
+
+int HostExchanges::GetDocumentData()
+{
+    return d365_->GetDocumentData();
+}
+
+int HostExchanges::PostDocuments()
+{
+    return d365_->PostDocuments();
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class D365Exchange;
 class WebShopExchange;
 
 // The exchanges this build carries, each reached through the scheduler's interface;
@@ -23,8 +24,16 @@ public:
 
     bool HorizonProcessImports() override;
 
+    int LoginD365() override;
+    int GetGeneralData() override;
+    int GetPromotionData() override;
+    int GetDocumentData() override;
+    int PostDocuments() override;
+
 private:
     ExchangeContext context_;
     // Lives as long as the host: the shop connection and the picture FTP login stay open.
     std::unique_ptr<WebShopExchange> webShop_;
+    // Keeps the run's token between the login and the groups.
+    std::unique_ptr<D365Exchange> d365_;
 };

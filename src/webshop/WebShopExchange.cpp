@@ -1,5 +1,7 @@
 #include "WebShopExchange.h"
 
+#include "platform/NotAvailable.h"
+
 #include "StockExport.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
@@ -183,7 +185,7 @@ void WebShopExchange::SendAtlikumiOC_3()
 
 void WebShopExchange::unavailable(const QString& name)
 {
-    ctx_.log.WriteLog(name + QStringLiteral(" - nav pieejams šajā versijā (not available in this build)"));
+    ctx_.log.WriteLog(notAvailableLine(name));
 }
 
 void WebShopExchange::SendPrecesOC_3_FD()
