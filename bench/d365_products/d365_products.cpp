@@ -1,0 +1,182 @@
+// GetK42Products speed: N products (default 50,000) from a fake D365 on loopback into a
+// fresh goods database, first as new rows, then once more as updates of the same rows.
+//
+//   bench_d365_products [N]
+
+#include "support/FakeHttpServer.h"
+
+#include "d365/D365Exchange.h"
+#include "db/ExchangeContext.h"
+#include "db/Mainformdatiform.h"
+#include "platform/BusyFlag.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Log.h"
+#include "platform/Registry.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+class QuietLog : public Log {
+public:
+    void WriteLog(const QString& message, bool) override { last = message; }
+    QString last;
+};
+
+class PrintedDialogs : public Dialogs {
+public:
+    void showMessage(const QString& text) override { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
+};
+
+std::string listReply(const char* list, const QJsonArray& records)
+{
+    QJsonObject first;
+    first.insert(QLatin1String(list), records);
+    return QJsonDocument(QJsonObject{{"data", QJsonArray{first}}}).toJson(QJsonDocument::Compact).toStdString();
+}
+
+// Built as text one product at a time, so that the fake's share of the memory is the
+// reply itself and the peak shows what the import needs.
+std::string productReply(int count)
+{
+    std::string text = R"({"data":[{"Products":[)";
+    for (int n = 0; n < count; ++n) {
+        const QString code = QStringLiteral("P%1").arg(n, 7, 10, QLatin1Char('0'));
+        QJsonObject p{{"Product", code},
+                      {"Name", QStringLiteral("Prece Nr. %1 ķīmija/pārtika").arg(n)},
+                      {"Certificate", n % 10 == 0 ? QStringLiteral("Sertifikāts %1").arg(n % 50) : QString()},
+                      {"CategoryCode", QStringLiteral("K%1").arg(n % 20)},
+                      {"PrimaryVendorId", QStringLiteral("V%1").arg(n % 50)},
+                      {"VarnisVAT", n % 7 == 0 ? 12 : 21},
+                      {"PurchPackage", "false"},
+                      {"ItemBarCodeMain", QStringLiteral("475%1").arg(n, 10, 10, QLatin1Char('0'))},
+                      {"ItemBarCodeOther", n % 3 == 0 ? QStringLiteral("476%1;477%1").arg(n, 10, 10, QLatin1Char('0')) : QString()},
+                      {"OrvProductCode", QStringLiteral("G%1").arg(n / 4)},
+                      {"UnitBasicPackage", 1},
+                      {"NetWeight", 0.5},
+                      {"GrossWeight", 0.53},
+                      {"PriceTagUnit", "gab"},
+                      {"TransportQty", 12},
+                      {"TransportPalletQty", 720},
+                      {"DaysBetweenOrders", 7},
+                      {"OrigCountryRegion", "Latvija"},
+                      {"AlcoholConcentration", 0},
+                      {"SendToScales", n % 25 == 0 ? "true" : "false"},
+                      {"BestBefore", 30},
+                      {"HighestQty", 240},
+                      {"TempStoreMax", 6},
+                      {"TempStoreMin", 2},
+                      {"LowestQty", 12},
+                      {"StandartDeliveryType", "BaseDelivery"},
+                      {"ActualDeliveryType", "BaseDelivery"},
+                      {"InternalLogistics", "true"},
+                      {"NutriSugar", 4.5},
+                      {"ProductLifecycleStateCode", n % 100 == 0 ? "BloketsViss" : ""},
+                      {"SuppItemId", n % 40 == 1 ? QStringLiteral("P%1").arg(n - 1, 7, 10, QLatin1Char('0')) : QString()},
+                      {"MinimumQty", 1},
+                      {"ProdContentDescr", "Sastāvs: ūdens, cukurs, citronskābe."}};
+        if (n > 0)
+            text += ',';
+        text += QJsonDocument(p).toJson(QJsonDocument::Compact).toStdString();
+    }
+    return text + "]}]}";
+}
+
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 50000;
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("PRECES.GDB");
+    if (QProcess::execute(QStringLiteral(VARNIS_SOURCE_DIR "/scripts/create-goods-db"), {path}) != 0) {
+        std::fprintf(stderr, "scripts/create-goods-db failed\n");
+        return 1;
+    }
+
+    QJsonArray vendors, categories;
+    for (int n = 0; n < 50; ++n)
+        vendors.append(QJsonObject{{"AccountNum", QStringLiteral("V%1").arg(n)}, {"Name", QStringLiteral("Piegādātājs %1").arg(n)},
+                                   {"BankAccountNum", ""}, {"BankName", "Swedbank AS"}, {"SWIFTNo", "HABALV22"},
+                                   {"IsResident_LV", "true"}, {"RegNum", ""}, {"VATNum", ""},
+                                   {"PrimaryAddress", QJsonValue::Null}, {"DeliveryAddress", QJsonValue::Null}});
+    for (int n = 0; n < 20; ++n)
+        categories.append(QJsonObject{{"Code", QStringLiteral("K%1").arg(n)}, {"Name", QStringLiteral("Grupa %1").arg(n)},
+                                      {"ParentCode", ""}});
+    const std::string products = productReply(count);
+    const std::string vendorReply = listReply("Vendors", vendors);
+    const std::string categoryReply = listReply("Categories", categories);
+
+    FakeHttpServer fake;
+    fake.Post("/token", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(R"({"token_type":"Bearer","access_token":"bench.token"})", "application/json");
+    });
+    fake.Post("/data", [&](const httplib::Request& req, httplib::Response& res) {
+        const std::string& reply = req.body.find("GetK42Vendors") != std::string::npos ? vendorReply
+                                   : req.body.find("GetCategories") != std::string::npos ? categoryReply
+                                                                                        : products;
+        res.set_content(reply, "application/json");
+    });
+    fake.start();
+
+    Registry registry(dir.filePath("VARNIS-A.ini"));
+    {
+        RegistryKey key(registry);
+        key.OpenKey("D365", true);
+        key.WriteString("LoginHttps", fake.url("/token"));
+        key.WriteString("RESTHttps", fake.url("/data"));
+        key.WriteString("ClientID", "bench");
+        key.WriteString("SecretKey", "bench");
+    }
+    QuietLog log;
+    PrintedDialogs dialogs;
+    SystemClock clock;
+    BusyFlag busy;
+    TMainFormDati dati(log, dialogs, clock);
+    if (!dati.ConnectDatabase(path, dir.path())) {
+        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(path), qPrintable(log.last));
+        return 1;
+    }
+    ExchangeContext ctx{log, busy, registry, dati, dialogs, clock};
+    D365Exchange d365(ctx);
+    if (d365.LoginD365() < 0 || d365.GetK42Vendors() < 0 || d365.GetCategories() < 0) {
+        std::fprintf(stderr, "set-up failed: %s\n", qPrintable(log.last));
+        return 1;
+    }
+
+    // the fake service and its prepared reply live in this process too
+    std::printf("GetK42Products, %d products, reply %.1f MB; peak memory before the import %.1f MB\n", count,
+                products.size() / 1e6, peakKilobytes() / 1024.0);
+    for (const char* pass : {"insert", "update"}) {
+        QElapsedTimer timer;
+        timer.start();
+        const int result = d365.GetK42Products();
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        if (result < 0) {
+            std::fprintf(stderr, "import failed: %s\n", qPrintable(log.last));
+            return 1;
+        }
+        std::printf("  %-6s %8.1f s  %8.0f records/s  peak memory %.1f MB\n", pass, seconds, count / seconds,
+                    peakKilobytes() / 1024.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "D365Connection.h"
+#include "D365MasterData.h"
+
+#include <QString>
+
+struct ExchangeContext;
+
+// The Dynamics 365 exchange: the login and the four groups the scheduler runs. Each group
+// calls its operations in a fixed order and stops at the first that fails.
+class D365Exchange {
+public:
+    explicit D365Exchange(ExchangeContext& context);
+
+    // Reads [D365] and obtains the run's token: 1, or -1 after its message.
+    int LoginD365();
+
+    // 1 when every operation succeeded, -1 at the first that failed. An error that an
+    // operation does not handle itself (a record that cannot be imported, a database
+    // error) leaves the group as an exception, for the run-level message.
+    int GetGeneralData();
+    int GetPromotionData();
+    int GetDocumentData();
+    int PostDocuments();
+
+    // Operations: 0 (not below 0) on success, -1 after logging the failure.
+    int GetK42Vendors() { return masterData_.GetK42Vendors(); }
+    int GetCategories() { return masterData_.GetCategories(); }
+    int GetK42Products() { return masterData_.GetK42Products(); }
+    int GetCatSort() { return masterData_.GetCatSort(); }  // with GetItemSort
+    int GetVENDGR() { return masterData_.GetVENDGR(); }
+    int GetK42Customers() { return masterData_.GetK42Customers(); }
+
+    int GetPrices() { return unavailable(QStringLiteral("GetPrices")); }
+    int GetPurchPrices() { return unavailable(QStringLiteral("GetPurchPrices")); }
+    int GetPromoPeriodA() { return unavailable(QStringLiteral("GetPromoPeriodA")); }
+    int GetPromoPeriod() { return unavailable(QStringLiteral("GetPromoPeriod")); }
+    int GetPurchaseOrders() { return unavailable(QStringLiteral("GetPurchaseOrders")); }
+    int GetStoreSales() { return unavailable(QStringLiteral("GetStoreSales")); }
+    int GetTransfers() { return unavailable(QStringLiteral("GetTransfers")); }
+    int PostSAN() { return unavailable(QStringLiteral("PostSAN")); }
+    int PostIZR() { return unavailable(QStringLiteral("PostIZR")); }
+    int PostPAR() { return unavailable(QStringLiteral("PostPAR")); }
+    int PostPAS() { return unavailable(QStringLiteral("PostPAS")); }
+    int PostATGR() { return unavailable(QStringLiteral("PostATGR")); }
+    int PostINV() { return unavailable(QStringLiteral("PostINV")); }
+
+    D365Connection& connection() { return connection_; }
+    D365MasterData& masterData() { return masterData_; }
+
+private:
+    using Operation = int (D365Exchange::*)();
+    int runGroup(std::initializer_list<Operation> operations);
+    // An operation that this build does not carry: one line, and a failure that stops its group.
+    int unavailable(const QString& operation);
+
+    ExchangeContext& ctx_;
+    D365Connection connection_;
+    D365MasterData masterData_;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "net/HttpClient.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// The D365 transport: one client, one request and one response, shared by every call of
+// a run. It once sat on an auxiliary form that was never shown; here it is a plain object.
+class TPapildlogs {
+public:
+    // Connect and read time-out of every D365 call.
+    static constexpr int kTimeoutMs = 180000;
+
+    // Back to the defaults before every call (no parameters, no body), so nothing left
+    // from an earlier call, an address or an authorization, takes part in the next.
+    void ResetRequest();
+    void SetBaseURL(const QString& url) { baseUrl_ = url; }
+    void AddHeader(const QByteArray& name, const QByteArray& value);
+    // A form field of the POST body; the value is percent-encoded when the body is built.
+    void AddBodyParameter(const QString& name, const QString& value);
+    void SetBody(const QByteArray& body, const QByteArray& contentType);
+
+    // POSTs the request to the base address. The reply lands in RESTResponseD365(), also
+    // for error statuses; a transport failure throws NetError and leaves an empty reply.
+    const HttpResponse& Execute();
+
+    // What the last Execute() sent and received.
+    const HttpRequest& RESTRequestD365() const { return sent_; }
+    const HttpResponse& RESTResponseD365() const { return response_; }
+
+private:
+    HttpClient client_;
+    QString baseUrl_;
+    QList<QPair<QByteArray, QByteArray>> headers_;
+    QList<QPair<QString, QString>> bodyParameters_;
+    QByteArray body_;
+    QByteArray contentType_;
+    HttpRequest sent_;
+    HttpResponse response_;
+};
