@@ -185,6 +185,13 @@ int TDocumentTable::existingOrDefault(const char* table, int key)
     return q.isEmpty() ? 1 : key;
 }
 
+TDocumentTable::TKeyMatch TDocumentTable::customerHeadMatch(int isKlient, int isNodala, const QString& nrPavadz,
+                                                           const char* dateColumn, const QDateTime& date)
+{
+    return TKeyMatch{{QStringLiteral("ISKLIENT"), isKlient}, {QStringLiteral("ISNODALA"), isNodala},
+                     {QStringLiteral("NR_PAVADZ"), DocField::value(nrPavadz)}, {QString::fromLatin1(dateColumn), date}};
+}
+
 int TDocumentTable::insertedKey(const char* table, const char* generator, const TKeyMatch& match)
 {
     SqlQuery gen(db(), QStringLiteral("SELECT GEN_ID(%1,0) ISN FROM N_ISI").arg(QLatin1String(generator)));

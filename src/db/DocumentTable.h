@@ -150,6 +150,9 @@ protected:
     // The key an insert took: the generator's value, confirmed when match is given by finding
     // the row with those values within 10 of it (another attachment may have used the generator).
     using TKeyMatch = QList<QPair<QString, QVariant>>;
+    // The match of a customer document head: customer, department, number and its date column.
+    static TKeyMatch customerHeadMatch(int isKlient, int isNodala, const QString& nrPavadz,
+                                       const char* dateColumn, const QDateTime& date);
     int insertedKey(const char* table, const char* generator, const TKeyMatch& match = {});
     void journal(const QString& code, const QString& numurs, const QString& table, int isPrece,
                  const QString& note, int key, const QDateTime& datums);

@@ -43,9 +43,7 @@ int TO_atgpavTable::O_ATGPAVInsert()
             h.IEVKODS = entryCode(h.IEVKODS);
         },
         [&] {
-            return TKeyMatch{{QStringLiteral("ISKLIENT"), h.ISKLIENT}, {QStringLiteral("ISNODALA"), h.ISNODALA},
-                             {QStringLiteral("NR_PAVADZ"), DocField::value(h.NR_PAVADZ)},
-                             {QStringLiteral("DATUMS"), h.DATUMS}};
+            return customerHeadMatch(h.ISKLIENT, h.ISNODALA, h.NR_PAVADZ, "DATUMS", h.DATUMS);
         });
 }
 

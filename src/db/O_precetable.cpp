@@ -60,9 +60,7 @@ int TO_preceTable::O_PAVADZInsert()
             h.IEVKODS = entryCode(h.IEVKODS);
         },
         [&] {
-            return TKeyMatch{{QStringLiteral("ISKLIENT"), h.ISKLIENT}, {QStringLiteral("ISNODALA"), h.ISNODALA},
-                             {QStringLiteral("NR_PAVADZ"), DocField::value(h.NR_PAVADZ)},
-                             {QStringLiteral("DAT_PAVADZ"), h.DAT_PAVADZ}};
+            return customerHeadMatch(h.ISKLIENT, h.ISNODALA, h.NR_PAVADZ, "DAT_PAVADZ", h.DAT_PAVADZ);
         });
 }
 
