@@ -9,6 +9,7 @@
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
 #include "platform/BusyFlag.h"
+#include "platform/RunReport.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Log.h"
@@ -150,12 +151,13 @@ int main(int argc, char** argv)
     PrintedDialogs dialogs;
     SystemClock clock;
     BusyFlag busy;
+    RunReport report;
     TMainFormDati dati(log, dialogs, clock);
     if (!dati.ConnectDatabase(path, dir.path())) {
         std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(path), qPrintable(log.last));
         return 1;
     }
-    ExchangeContext ctx{log, busy, registry, dati, dialogs, clock};
+    ExchangeContext ctx{log, busy, registry, dati, dialogs, clock, report};
     D365Exchange d365(ctx);
     if (d365.LoginD365() < 0 || d365.GetK42Vendors() < 0 || d365.GetCategories() < 0) {
         std::fprintf(stderr, "set-up failed: %s\n", qPrintable(log.last));

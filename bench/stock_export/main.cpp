@@ -13,6 +13,7 @@
 #include "db/Mainformdatiform.h"
 #include "host/ProcessLog.h"
 #include "platform/BusyFlag.h"
+#include "platform/RunReport.h"
 #include "platform/Clock.h"
 #include "platform/Registry.h"
 #include "webshop/WebShopExchange.h"
@@ -92,6 +93,7 @@ int main(int argc, char** argv)
     log.setProcessEvents(false);
     RecordingDialogs dialogs;
     BusyFlag busy;
+    RunReport report;
     Registry registry(dir.filePath(QStringLiteral("VARNIS-A.ini")));
     {
         RegistryKey key(registry);
@@ -103,7 +105,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot open the goods database\n");
         return 1;
     }
-    ExchangeContext ctx{log, busy, registry, dati, dialogs, clock};
+    ExchangeContext ctx{log, busy, registry, dati, dialogs, clock, report};
     WebShopExchange web(ctx);
 
     // The floor: the same statement pattern, prepared once, auto-commit, nothing else.

@@ -66,7 +66,8 @@ int main(int argc, char** argv)
     const QCommandLineOption headless(QStringLiteral("headless"),
                                       QStringLiteral("Run the timers without a window; log lines go to standard output too."));
     const QCommandLineOption run(QStringLiteral("run"),
-                                 QStringLiteral("Run one exchange once and exit (0 done, 1 failed). Names: ")
+                                 QStringLiteral("Run one exchange once and exit: 0 done, 1 failed or refused, "
+                                                "3 nothing to do by the settings. Names: ")
                                      + ExchangeRunner::names().join(QStringLiteral(", ")),
                                  QStringLiteral("NAME"));
     const QCommandLineOption config(QStringLiteral("config"),
@@ -116,7 +117,7 @@ int main(int argc, char** argv)
         host.FormCreate();
         host.CheckAutoProcess();
         host.scheduler().stopAll();  // one run, no timers
-        return ExchangeRunner(host).run(runName) == ExchangeRunner::Result::Succeeded ? 0 : 1;
+        return static_cast<int>(ExchangeRunner(host).run(runName));
     }
     if (parser.isSet(headless)) {
         host.log().setEcho(true);

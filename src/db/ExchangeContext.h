@@ -5,6 +5,7 @@ class Clock;
 class Dialogs;
 class Log;
 class Registry;
+class RunReport;
 class TMainFormDati;
 
 // What an exchange gets from the host: never the window.
@@ -15,4 +16,6 @@ struct ExchangeContext {
     TMainFormDati& dati;
     Dialogs& dialogs;
     Clock& clock;
+    // What the run came to, for the command line and the run history.
+    RunReport& report;
 };

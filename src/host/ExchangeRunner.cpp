@@ -15,11 +15,23 @@ ExchangeRunner::Result ExchangeRunner::run(const QString& name)
 {
     if (!names().contains(name))
         return Result::UnknownName;
+    RunReport& report = host_.report();
+    report.begin();
+    bool returned = false;
     try {
-        return runNamed(name) ? Result::Succeeded : Result::Failed;
+        returned = runNamed(name);
     } catch (const std::exception& e) {
-        host_.log().WriteLog(QStringLiteral("Kļūda pie %1 !!!").arg(name) + errorText(e));
+        const QString line = QStringLiteral("Kļūda pie %1 !!!").arg(name) + errorText(e);
+        host_.log().WriteLog(line);
         host_.busy().set(false, name);
+        report.fail(line);
+    }
+    switch (report.outcome(returned)) {
+    case RunReport::Outcome::Done:
+        return Result::Succeeded;
+    case RunReport::Outcome::NothingToDo:
+        return Result::NothingToDo;
+    default:
         return Result::Failed;
     }
 }

@@ -8,7 +8,8 @@ class ProcessHost;
 // Runs one exchange by its command-line name, at once and whatever its due time.
 class ExchangeRunner {
 public:
-    enum class Result { Succeeded, Failed, UnknownName };
+    // Exit statuses of --run: 0 done, 1 failed or refused, 3 nothing to do by the settings.
+    enum class Result { Succeeded = 0, Failed = 1, UnknownName = 2, NothingToDo = 3 };
 
     explicit ExchangeRunner(ProcessHost& host) : host_(host) {}
 

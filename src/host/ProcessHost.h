@@ -8,6 +8,7 @@
 #include "db/Mainformdatiform.h"
 #include "platform/BusyFlag.h"
 #include "platform/Dialogs.h"
+#include "platform/RunReport.h"
 
 #include <QObject>
 #include <memory>
@@ -24,7 +25,7 @@ public:
                 QObject* parent = nullptr);
     ~ProcessHost() override;
 
-    ExchangeContext context() { return {log_, busy_, registry_, *dati_, dialogs_, clock_}; }
+    ExchangeContext context() { return {log_, busy_, registry_, *dati_, dialogs_, clock_, report_}; }
 
     // Message boxes go here; without a window they become log lines.
     void setDialogs(Dialogs* dialogs) { dialogs_.target = dialogs ? dialogs : &logDialogs_; }
@@ -53,6 +54,7 @@ public:
 
     ProcessLog& log() { return log_; }
     BusyFlag& busy() { return busy_; }
+    RunReport& report() { return report_; }
     TMainFormDati& dati() { return *dati_; }
     ExchangeScheduler& scheduler() { return *scheduler_; }
     Registry& registry() { return registry_; }
@@ -83,6 +85,7 @@ private:
     LogDialogs logDialogs_;
     ForwardingDialogs dialogs_;
     BusyFlag busy_;
+    RunReport report_;
     AutoProcessSettings settings_;
     std::unique_ptr<TMainFormDati> dati_;
     std::unique_ptr<ExchangeScheduler> scheduler_;

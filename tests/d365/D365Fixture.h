@@ -9,6 +9,7 @@
 #include "db/Mainformdatiform.h"
 #include "db/SqlQuery.h"
 #include "platform/BusyFlag.h"
+#include "platform/RunReport.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
@@ -172,6 +173,7 @@ protected:
     RecordingLog log;
     RecordingDialogs dialogs;
     BusyFlag busy;
+    RunReport report;
     GoodsDb goods;
     FakeD365 fake;
     std::unique_ptr<Registry> registry;
@@ -188,7 +190,7 @@ protected:
         setSetting("SecretKey", "s3cret");
         dati = std::make_unique<TMainFormDati>(log, dialogs, clock);
         ASSERT_TRUE(dati->ConnectDatabase(goods.path(), dir.path()));
-        ctx = std::make_unique<ExchangeContext>(ExchangeContext{log, busy, *registry, *dati, dialogs, clock});
+        ctx = std::make_unique<ExchangeContext>(ExchangeContext{log, busy, *registry, *dati, dialogs, clock, report});
         d365 = std::make_unique<D365Exchange>(*ctx);
     }
 

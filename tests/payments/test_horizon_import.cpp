@@ -8,6 +8,7 @@
 #include "host/ProcessLog.h"
 #include "payments/HorizonImport.h"
 #include "platform/BusyFlag.h"
+#include "platform/RunReport.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/Registry.h"
@@ -62,6 +63,7 @@ protected:
     ProcessLog log{clock, dir.filePath("VarnisProcess.log")};
     RecordingDialogs dialogs;
     BusyFlag busy;
+    RunReport report;
     std::unique_ptr<Registry> registry;
     std::unique_ptr<GoodsDb> db;
     std::unique_ptr<TMainFormDati> dati;
@@ -83,7 +85,7 @@ protected:
         dati = std::make_unique<TMainFormDati>(log, dialogs, clock);
         ASSERT_TRUE(dati->ConnectDatabase(db->path(), dir.filePath("tmp")));
         QDir(dir.path()).mkdir("tmp");
-        context = std::make_unique<ExchangeContext>(ExchangeContext{log, busy, *registry, *dati, dialogs, clock});
+        context = std::make_unique<ExchangeContext>(ExchangeContext{log, busy, *registry, *dati, dialogs, clock, report});
 
         horizon.Get(kQueryPath, [this](const httplib::Request&, httplib::Response& res) {
             std::lock_guard<std::mutex> lock(mutex);

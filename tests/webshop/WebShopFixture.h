@@ -10,6 +10,7 @@
 #include "db/SqlQuery.h"
 #include "host/ProcessLog.h"
 #include "platform/BusyFlag.h"
+#include "platform/RunReport.h"
 #include "platform/Clock.h"
 #include "platform/Registry.h"
 #include "webshop/WebShopExchange.h"
@@ -45,6 +46,7 @@ protected:
     ProcessLog log{clock, dir.filePath("VarnisProcess.log")};
     RecordingDialogs dialogs;
     BusyFlag busy;
+    RunReport report;
     std::unique_ptr<Registry> registry;
     std::unique_ptr<GoodsDb> goods;
     std::unique_ptr<ShopDb> shop;
@@ -198,7 +200,7 @@ protected:
         goods->close();
         dati = std::make_unique<TMainFormDati>(log, dialogs, clock);
         ASSERT_TRUE(dati->ConnectDatabase(goods->path(), dir.path()));
-        ctx = std::make_unique<ExchangeContext>(ExchangeContext{log, busy, *registry, *dati, dialogs, clock});
+        ctx = std::make_unique<ExchangeContext>(ExchangeContext{log, busy, *registry, *dati, dialogs, clock, report});
         web = std::make_unique<WebShopExchange>(*ctx);
     }
 

@@ -353,7 +353,7 @@ TEST_F(StockThroughScheduler, ServerStoppedMidRunReachesTheTimerLineAndTheNextRu
                "[AutoProcess_WWWExp]\nAutoPrecuAtlikumi=2\nAtlikumiTime=2\nAtlikPlkst=10:00\n"
                "[WWWExp]\nExpTips=1\n");
     ctx = std::make_unique<ExchangeContext>(
-        ExchangeContext{host->log(), host->busy(), *registry, host->dati(), host->dialogs(), clock});
+        ExchangeContext{host->log(), host->busy(), *registry, host->dati(), host->dialogs(), clock, host->report()});
     web = std::make_unique<WebShopExchange>(*ctx);
     routed.web = web.get();
     host->setExchanges(&routed);
