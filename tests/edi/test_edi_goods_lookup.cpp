@@ -20,12 +20,7 @@ TEST_F(EdiGoodsLookupTest, FirstCodeInEveryColumnThenEachFurtherCodeInItsOwn)
 {
     open(kMoreGoods);
     EdiGoodsLookup lookup(*dati);
-    struct Case {
-        const char* what;
-        QList<EdiArticleCode> codes;
-        int expected;
-        const char* artikuls;
-    } cases[] = {
+    const struct { const char* what; QList<EdiArticleCode> codes; int expected; const char* artikuls; } cases[] = {
         {"first code as ARTIKULS", {{"4750000001001"}, {"SUP-x", 3}}, 100, "4750000001001"},
         {"first code in ARTIKULS2", {{"P-1001"}}, 100, "4750000001001"},
         {"first code in ARTIKULI_N", {{"Y1001"}}, 100, "4750000001001"},
@@ -36,7 +31,7 @@ TEST_F(EdiGoodsLookupTest, FirstCodeInEveryColumnThenEachFurtherCodeInItsOwn)
          "1234567890123456789012345"},
         {"no code at all", {{""}, {""}}, 0, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const EdiGoods g = lookup.find(c.codes, {});
         EXPECT_EQ(g.ISN, c.expected) << c.what;
         EXPECT_EQ(g.ARTIKULS, QString::fromUtf8(c.artikuls)) << c.what;
@@ -49,32 +44,20 @@ TEST_F(EdiGoodsLookupTest, UnknownCodesCreateTheGoodsOnceWithTheFirstCodeAsArtic
 {
     open(kMoreGoods);
     EdiGoodsLookup lookup(*dati);
-    TJaunaPrece newGoods;
-    newGoods.GNOS = "Jogurts \"Rīts\"";
-    newGoods.PARDCENA1 = 0.89;
-    newGoods.MERVIENIBA = "gab";
-    newGoods.ISPRKLIENT = 2;
-    newGoods.IEVKODS = "IMPORTS NO EDISOFT";
+    const TJaunaPrece newGoods{.GNOS = "Jogurts \"Rīts\"", .MERVIENIBA = "gab", .PARDCENA1 = 0.89, .ISPRKLIENT = 2,
+                               .IEVKODS = "IMPORTS NO EDISOFT"};
 
     // One code: it stands for ARTIKULS7 too, so goods 106 with an empty ARTIKULS7 do not match.
     const QList<EdiArticleCode> codes{{"4759000000001"}, {"", 2}};
     const EdiGoods made = lookup.find(codes, newGoods);
-    ASSERT_TRUE(made.created);
-    EXPECT_GT(made.ISN, 106);
-    EXPECT_EQ(made.ARTIKULS, "4759000000001");
+    ASSERT_TRUE(made.created && made.ISN > 106 && made.ARTIKULS == "4759000000001");
     const EdiGoods again = lookup.find(codes, newGoods);
-    EXPECT_FALSE(again.created);
-    EXPECT_EQ(again.ISN, made.ISN);
+    EXPECT_TRUE(!again.created && again.ISN == made.ISN);
     dati->CommitRetaining();
-
-    SqlQuery r(db->connection(), QStringLiteral("SELECT * FROM N_KLPREC WHERE ISN=%1").arg(made.ISN));
-    r.open();
-    EXPECT_EQ(r.asString("GNOS"), "Jogurts \"Rīts\"");
-    EXPECT_DOUBLE_EQ(r.asDouble("PARDCENA1"), 0.89);
-    EXPECT_DOUBLE_EQ(r.asDouble("NODOKLIS"), dati->DEF_PVN);  // no rate given: the system's
-    EXPECT_EQ(r.asString("MERVIENIBA").trimmed(), "gab");
-    EXPECT_EQ(r.asInt("ISPRKLIENT"), 2);
-    EXPECT_EQ(r.asString("IEVKODS").trimmed(), "IMPORTS NO EDISOFT");
+    // No rate given: the system's default rate.
+    EXPECT_EQ(count("N_KLPREC", QStringLiteral("ISN=%1 AND GNOS='Jogurts \"Rīts\"' AND PARDCENA1=0.89 AND NODOKLIS=%2 "
+                                               "AND MERVIENIBA='gab' AND ISPRKLIENT=2 AND IEVKODS='IMPORTS NO EDISOFT'")
+                                    .arg(made.ISN).arg(dati->DEF_PVN)), 1);
     EXPECT_EQ(count("N_KLPREC", "ARTIKULS='4759000000001'"), 1);
 
     // A partner's code looked for in another column than the one holding it is unknown.
@@ -85,10 +68,8 @@ TEST_F(EdiGoodsLookupTest, UnknownCodesCreateTheGoodsOnceWithTheFirstCodeAsArtic
 
 TEST(EdiGoodsLookupColumns, OnlyTheSevenArticleColumnsReachTheStatement)
 {
-    EXPECT_EQ(EdiGoodsLookup::articleColumn(0), "ARTIKULS");
-    EXPECT_EQ(EdiGoodsLookup::articleColumn(1), "ARTIKULS");
-    EXPECT_EQ(EdiGoodsLookup::articleColumn(3), "ARTIKULS3");
-    EXPECT_EQ(EdiGoodsLookup::articleColumn(7), "ARTIKULS7");
-    EXPECT_EQ(EdiGoodsLookup::articleColumn(8), "ARTIKULS");
-    EXPECT_EQ(EdiGoodsLookup::articleColumn(-1), "ARTIKULS");
+    const QStringList columns{"ARTIKULS", "ARTIKULS", "ARTIKULS", "ARTIKULS3", "ARTIKULS7", "ARTIKULS", "ARTIKULS"};
+    const int settings[] = {-1, 0, 1, 3, 7, 8, 99};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(EdiGoodsLookup::articleColumn(settings[i]), columns[i]) << settings[i];
 }

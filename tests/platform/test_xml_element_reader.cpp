@@ -9,13 +9,8 @@ namespace {
 
 const char* const kMissing = "<null>";
 
-struct ValueCase {
-    const char* what;
-    const char* text;
-    const char* tag;
-    int n;
-    const char* expected;  // kMissing: no line holds the tag
-};
+// expected kMissing: no line holds the tag
+struct ValueCase { const char* what; const char* text; const char* tag; int n; const char* expected; };
 
 QString shown(const QString& value)
 {
@@ -73,18 +68,14 @@ TEST(XmlElementReader, BlocksEndAtTheParentsEndTag)
     EXPECT_TRUE(r.value("TaxID", 1, r.block("Seller")).isNull());
     EXPECT_EQ(r.value("TaxID", 1, r.block("Buyer")), "LV2");
 
-    struct Case {
-        int line;
-        const char* tag;
-        const char* expected;
-    } cases[] = {
+    const struct { int line; const char* tag; const char* expected; } cases[] = {
         {1, "EAN", "1"}, {1, "Qty", "2"}, {2, "EAN", "3"}, {2, "Qty", kMissing},
         // a Line written on one line holds its end tag on its start line: nothing is inside
         {3, "EAN", kMissing},
         // a block with no end tag runs to the end of the text
         {4, "EAN", "5"}, {5, "EAN", kMissing},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(shown(r.value(c.tag, 1, r.block("Line", c.line))), QString::fromUtf8(c.expected))
             << "Line " << c.line << " " << c.tag;
 
@@ -100,46 +91,35 @@ TEST(XmlElementReader, BlocksEndAtTheParentsEndTag)
 
 TEST(XmlElementReader, ConvertsDatesNumbersAndCounts)
 {
-    EXPECT_EQ(XmlElementReader::toDate("2024-09-05"), QDate(2024, 9, 5));
-    EXPECT_EQ(XmlElementReader::toDate(" 2024-09-05T12:00:00 "), QDate(2024, 9, 5));
-    EXPECT_EQ(XmlElementReader::toDateTime("2024-09-05T13:14:15+02:00"), QDateTime(QDate(2024, 9, 5), QTime(13, 14, 15)));
-    EXPECT_EQ(XmlElementReader::toDateTime("2024-09-05 13:14:15"), QDateTime(QDate(2024, 9, 5), QTime(13, 14, 15)));
-    EXPECT_EQ(XmlElementReader::toDateTime("2024-09-05"), QDateTime(QDate(2024, 9, 5), QTime(0, 0)));
-    EXPECT_DOUBLE_EQ(XmlElementReader::toNumber("12,5"), 12.5);
-    EXPECT_DOUBLE_EQ(XmlElementReader::toNumber(" -3.25 "), -3.25);
-    EXPECT_DOUBLE_EQ(XmlElementReader::toNumber(""), 0.0);
-    EXPECT_EQ(XmlElementReader::toInteger(" 20 "), 20);
-
+    using R = XmlElementReader;
+    EXPECT_EQ(R::toDate(" 2024-09-05T12:00:00 "), QDate(2024, 9, 5));
+    EXPECT_EQ(R::toDateTime("2024-09-05T13:14:15+02:00"), QDateTime(QDate(2024, 9, 5), QTime(13, 14, 15)));
+    EXPECT_EQ(R::toDateTime("2024-09-05"), QDateTime(QDate(2024, 9, 5), QTime(0, 0)));
+    EXPECT_DOUBLE_EQ(R::toNumber("12,5") + R::toNumber(" -3.25 ") + R::toNumber(""), 9.25);
+    EXPECT_EQ(R::toInteger(" 20 "), 20);
     for (const char* bad : {"05.09.2024", "2024-02-30", "2024-9-5", "", "yesterday"})
-        EXPECT_THROW(XmlElementReader::toDate(bad), ConvertError) << bad;
+        EXPECT_THROW(R::toDate(bad), ConvertError) << bad;
     for (const char* bad : {"2024-09-05T25:00:00", "2024-09-05Tnoon"})
-        EXPECT_THROW(XmlElementReader::toDateTime(bad), ConvertError) << bad;
+        EXPECT_THROW(R::toDateTime(bad), ConvertError) << bad;
     for (const char* bad : {"1.234,5", "abc", "inf", "nan", "1e999"})
-        EXPECT_THROW(XmlElementReader::toNumber(bad), ConvertError) << bad;
+        EXPECT_THROW(R::toNumber(bad), ConvertError) << bad;
     for (const char* bad : {"", "2.5", "x"})
-        EXPECT_THROW(XmlElementReader::toInteger(bad), ConvertError) << bad;
+        EXPECT_THROW(R::toInteger(bad), ConvertError) << bad;
 }
 
 TEST(XmlElementReader, FilesAreReadInTheirEncoding)
 {
     QTemporaryDir dir;
-    struct Case {
-        const char* what;
-        QByteArray bytes;
-    } cases[] = {
-        {"UTF-8", QByteArray("<Name>Rūķis</Name>\n")},
-        {"UTF-8 with a byte order mark", QByteArray("\xEF\xBB\xBF<Name>Rūķis</Name>\n")},
-        {"windows-1257 without a declaration", QByteArray("<Name>R\xFB\xED" "is</Name>\n")},
-        {"ISO-8859-13 declared", QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-13\"?>\n<Name>R\xFB\xED" "is</Name>\n")},
-    };
-    int n = 0;
-    for (const Case& c : cases) {
-        const QString path = dir.filePath(QStringLiteral("f%1.xml").arg(++n));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(c.bytes);
+    const QByteArray cases[] = {
+        "<Name>Rūķis</Name>\n", "\xEF\xBB\xBF<Name>Rūķis</Name>\n",  // UTF-8, with and without a byte order mark
+        "<Name>R\xFB\xED" "is</Name>\n",                              // windows-1257 undeclared
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-13\"?>\n<Name>R\xFB\xED" "is</Name>\n"};
+    for (const QByteArray& bytes : cases) {
+        QFile f(dir.filePath("f.xml"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
         f.close();
-        EXPECT_EQ(XmlElementReader::fromFile(path).value("Name"), QStringLiteral("Rūķis")) << c.what;
+        EXPECT_EQ(XmlElementReader::fromFile(f.fileName()).value("Name"), QStringLiteral("Rūķis")) << bytes.constData();
     }
     EXPECT_THROW(XmlElementReader::fromFile(dir.filePath("absent.xml")), VarnisError);
 }
