@@ -203,14 +203,17 @@ TEST_F(EdisoftTest, TheRunTakesItsDirectoriesInOrderAndLeavesWhatItMust)
     EXPECT_TRUE(exists("orders/o.xml") && exists("receipts/c.txt") && exists("receipts/young.xml"));
     EXPECT_EQ(count("O_PAVADZ"), 2);
 
-    // A backup directory that cannot be made: the stored file stays, the rerun stores nothing again.
+    // A backup directory that cannot be made: the document is stored, its file stays, and the rerun
+    // finds it stored.
     put("receipts", "young.xml", receipt().replace(">R-1<", ">R-3<"));
     QDir(dir.filePath("receipts/BackupSanem")).removeRecursively();
     put("receipts", "BackupSanem", "in the way");
     EXPECT_EQ(run(), Outcome::Failed);
     EXPECT_EQ(logCount("Kļūda veidojot faila rezerves kopiju, process turpinās : "), 1);
     EXPECT_TRUE(exists("receipts/young.xml"));
+    EXPECT_EQ(run(), Outcome::Failed);
     EXPECT_EQ(count("O_PAVADZ"), 3);
+    EXPECT_EQ(logCount("Edisoft pavadzīme Nr R-3 datums 01.12.2026 jau ir ievadīta"), 1);
 }
 
 TEST_F(EdisoftTest, SettingsBusyFlagAndTheTestButton)
