@@ -130,7 +130,7 @@ bool makeTemplate(const QString& path)
     TMainFormDati dati(log, dialogs, clock);
     if (!dati.ConnectDatabase(path, QDir::tempPath()))
         return false;
-    const QSqlDatabase db = dati.PRECES_DB();
+    auto& db = dati.PRECES_DB();
     execSql(db, QStringLiteral("INSERT INTO N_DEPART (GNOS, EDISOFT_KODS) VALUES ('Noliktava', :K)"), {{"K", kLocation}});
     execSql(db, QStringLiteral("INSERT INTO N_KLIENT (GNOS, PVNKODS, PIEGADAT) VALUES ('Piegādātājs', :P, 'T')"),
             {{"P", kSupplier}});

@@ -44,8 +44,12 @@ TEST_F(EdiGoodsLookupTest, UnknownCodesCreateTheGoodsOnceWithTheFirstCodeAsArtic
 {
     open(kMoreGoods);
     EdiGoodsLookup lookup(*dati);
-    const TJaunaPrece newGoods{.GNOS = "Jogurts \"Rīts\"", .MERVIENIBA = "gab", .PARDCENA1 = 0.89, .ISPRKLIENT = 2,
-                               .IEVKODS = "IMPORTS NO EDISOFT"};
+    TJaunaPrece newGoods;
+    newGoods.GNOS = "Jogurts \"Rīts\"";
+    newGoods.MERVIENIBA = "gab";
+    newGoods.PARDCENA1 = 0.89;
+    newGoods.ISPRKLIENT = 2;
+    newGoods.IEVKODS = "IMPORTS NO EDISOFT";
 
     // One code: it stands for ARTIKULS7 too, so goods 106 with an empty ARTIKULS7 do not match.
     const QList<EdiArticleCode> codes{{"4759000000001"}, {"", 2}};
