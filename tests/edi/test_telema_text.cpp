@@ -2,6 +2,7 @@
 #include "support/QtPrinters.h"
 
 #include "edi/TelemaDocumentReader.h"
+#include "edi/TelemaEDocument.h"
 #include "edi/TelemaReceived.h"
 #include "edi/TelemaRest.h"
 #include "edi/TelemaXmlText.h"
@@ -114,6 +115,12 @@ TEST(TelemaBodies, TokenFeedbackAndUploadByteForByte)
               R"({"sessions": [{"documents": [{"id": 42,"status": "received"}],"sessionId": "AAAAAA","time": "2021-11-22T22:20:23+0200"}]})");
     EXPECT_EQ(TelemaReceived::feedbackBody("\"x-1\""),
               R"({"sessions": [{"documents": [{"id": "x-1","status": "received"}],"sessionId": "AAAAAA","time": "2021-11-22T22:20:23+0200"}]})");
+    // A long document: Base64 without a single line break; the file name as a JSON string.
+    const QString text = QString(200, QChar(0x0100));
+    const QByteArray upload = TelemaEDocument::uploadBody(text, "Order_A\"1.xml");
+    EXPECT_EQ(upload, R"({"charset": "UTF-8","document": ")" + text.toUtf8().toBase64()
+                          + R"(","filename": "Order_A\"1.xml"})");
+    EXPECT_FALSE(upload.contains('\n'));
 }
 
 TEST(TelemaBodies, TokenOfTheReply)
