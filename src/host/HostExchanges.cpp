@@ -1,13 +1,15 @@
 #include "HostExchanges.h"
 
 #include "d365/D365Exchange.h"
+#include "edi/TelemaExchange.h"
 #include "payments/HorizonImport.h"
 #include "webshop/WebShopExchange.h"
 
 HostExchanges::HostExchanges(ExchangeContext context)
     : UnavailableExchanges(context.log), context_(context),
       webShop_(std::make_unique<WebShopExchange>(context_)),
-      d365_(std::make_unique<D365Exchange>(context_))
+      d365_(std::make_unique<D365Exchange>(context_)),
+      telema_(std::make_unique<TelemaExchange>(context_))
 {
 }
 
@@ -41,6 +43,11 @@ bool HostExchanges::ReceiveWebCustomers()
 bool HostExchanges::HorizonProcessImports()
 {
     return HorizonImport(context_).HorizonProcessImports();
+}
+
+bool HostExchanges::TelemaProcess()
+{
+    return telema_->TelemaProcess();
 }
 
 int HostExchanges::LoginD365()

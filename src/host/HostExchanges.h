@@ -7,6 +7,7 @@
 #include <memory>
 
 class D365Exchange;
+class TelemaExchange;
 class WebShopExchange;
 
 // The exchanges this build carries, each reached through the scheduler's interface;
@@ -24,6 +25,8 @@ public:
 
     bool HorizonProcessImports() override;
 
+    bool TelemaProcess() override;
+
     int LoginD365() override;
     int GetGeneralData() override;
     int GetPromotionData() override;
@@ -36,4 +39,6 @@ private:
     std::unique_ptr<WebShopExchange> webShop_;
     // Keeps the run's token between the login and the groups.
     std::unique_ptr<D365Exchange> d365_;
+    // Keeps the [Telema] values of the last run that could read them.
+    std::unique_ptr<TelemaExchange> telema_;
 };
