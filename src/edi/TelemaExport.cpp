@@ -116,8 +116,9 @@ QString article(const SqlQuery& line, int column)
                                       : text(line, "ARTIKULS");
 }
 
-// The codes of the goods and the line values both selections share.
-TelemaItem item(const SqlQuery& q, int sellerColumn, int gtinColumn, const char* discount)
+// The codes of the goods and the line values both selections share. The partner's
+// EDISOFT_ARTIK_NR names the column of the bar code, FTP_ARTIKULS3 that of its own codes.
+TelemaItem item(const SqlQuery& q, int gtinColumn, int sellerColumn, const char* discount)
 {
     TelemaItem i;
     i.gnos = text(q, "GNOS");
@@ -217,14 +218,14 @@ std::optional<TelemaOrderDocument> TelemaExport::readPurchaseOrder(int isPasPav)
     for (groups.open(); !groups.eof(); groups.next())
         d.groups << TelemaVatGroup{number(groups, "NODOKLIS"), number(groups, "SUMMA"), number(groups, "PVNSUMMA")};
 
-    const int sellerColumn = head.asInt(QStringLiteral("EDISOFT_ARTIK_NR"));
-    const int gtinColumn = head.asInt(QStringLiteral("FTP_ARTIKULS3"));
+    const int gtinColumn = head.asInt(QStringLiteral("EDISOFT_ARTIK_NR"));
+    const int sellerColumn = head.asInt(QStringLiteral("FTP_ARTIKULS3"));
     const int unitFlag = head.asInt(QStringLiteral("FTP_MERV_FLAG"));
     const QString fixedUnit = text(head, "FTP_MERVIEN");
     SqlQuery lines(ctx_.dati.PRECES_DB(), QLatin1String(kOrderLines));
     lines.bind(QStringLiteral("ispaspav"), isPasPav);
     for (lines.open(); !lines.eof(); lines.next()) {
-        TelemaItem i = item(lines, sellerColumn, gtinColumn, "ATLAIDE");
+        TelemaItem i = item(lines, gtinColumn, sellerColumn, "ATLAIDE");
         // The unit: the goods' own, or for goods not weighed the supplier's fixed one, or none.
         i.hasBaseUnit = unitFlag == 1 || unitFlag == 2;
         if (unitFlag == 2 && text(lines, "EXPSVARI") != QLatin1String("T"))
@@ -279,12 +280,12 @@ TelemaInvoiceDocument TelemaExport::readInvoice(const SqlQuery& head)
         d.reverseChargeTotal = number(total, "SUMMA");
     }
 
-    const int sellerColumn = head.asInt(QStringLiteral("EDISOFT_ARTIK_NR"));
-    const int gtinColumn = head.asInt(QStringLiteral("FTP_ARTIKULS3"));
+    const int gtinColumn = head.asInt(QStringLiteral("EDISOFT_ARTIK_NR"));
+    const int sellerColumn = head.asInt(QStringLiteral("FTP_ARTIKULS3"));
     SqlQuery lines(ctx_.dati.PRECES_DB(), QLatin1String(kInvoiceLines));
     lines.bind(QStringLiteral("ispavout"), isn);
     for (lines.open(); !lines.eof(); lines.next()) {
-        TelemaItem i = item(lines, sellerColumn, gtinColumn, "PIECENOJ");
+        TelemaItem i = item(lines, gtinColumn, sellerColumn, "PIECENOJ");
         i.reverseCharge = lines.asInt(QStringLiteral("PVN_REVERSS")) > 0;
         d.items << i;
     }

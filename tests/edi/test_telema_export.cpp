@@ -62,8 +62,8 @@ TEST_F(TelemaTest, PurchaseOrdersGoOutOnceAndOnlyWhereAllowed)
     const QString doc = fake.uploaded().at(0);
     EXPECT_TRUE(wellFormed(doc));
     for (const char* part : {"<SenderID>4750000000011</SenderID>", "<PartyCode>4751000000001</PartyCode>",
-                             "<Address1>Granīta iela 14</Address1>", "<SellerItemCode>P-1001</SellerItemCode>",
-                             "<GTIN>SUP-9</GTIN>", "<BaseUnit>kaste</BaseUnit>", "<BaseUnit>kg</BaseUnit>",
+                             "<Address1>Granīta iela 14</Address1>", "<GTIN>P-1001</GTIN>",
+                             "<SellerItemCode>SUP-9</SellerItemCode>", "<BaseUnit>kaste</BaseUnit>", "<BaseUnit>kg</BaseUnit>",
                              "<ItemSum>9.00000</ItemSum>", "<TotalVATSum>3.09</TotalVATSum>",
                              "<TotalSum>22.09</TotalSum>", "<DeliveryDateRequested>2026-12-09</DeliveryDateRequested>"})
         EXPECT_TRUE(doc.contains(QString::fromUtf8(part))) << part;
