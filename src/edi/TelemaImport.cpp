@@ -247,6 +247,8 @@ TelemaImport::Stored TelemaImport::storeInvoice(const TelemaReceivedDocument& re
     }
 
     EdiGoodsLookup goods(dati);
+    SqlQuery known(dati.PRECES_DB(), QStringLiteral(
+        "SELECT N_KLPREC.NEWIEPCENA, N_KLPREC.GNOS PRECE, N_KLPREC.ARTIKULS FROM N_KLPREC WHERE ISN=:ISN"));
     for (const TelemaInvoice::Line& line : d.lines) {
         const double cena = line.hasSum && line.AmountInvoiced != 0 ? line.SumBeforeVAT / line.AmountInvoiced : 0.0;
         TJaunaPrece newGoods;
@@ -280,8 +282,6 @@ TelemaImport::Stored TelemaImport::storeInvoice(const TelemaReceivedDocument& re
             ctx_.report.fail(table.ErrorText);
             return Stored::NotStored;
         }
-        SqlQuery known(dati.PRECES_DB(), QStringLiteral(
-            "SELECT N_KLPREC.NEWIEPCENA, N_KLPREC.GNOS PRECE, N_KLPREC.ARTIKULS FROM N_KLPREC WHERE ISN=:ISN"));
         known.bind(QStringLiteral("ISN"), l.ISPRECE);
         known.open();
         const double defined = known.asDouble(QStringLiteral("NEWIEPCENA"));
