@@ -16,14 +16,11 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMap>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <deque>
 #include <gtest/gtest.h>
 #include <iostream>
-#include <memory>
-#include <mutex>
 #include <thread>
 
 // Telema on loopback, one for the test binary. By default it hands out a token, lists the
@@ -46,14 +43,13 @@ public:
         return telema;
     }
     QString base() const { return server.url("/edi/api/v1/"); }
-
     void reset()
     {
         std::lock_guard<std::mutex> lock(mutex);
         token.clear(), data.clear(), feedback.clear(), upload.clear(), waiting.clear();
         server.clearRequests();
     }
-    // A document waiting at Telema; document is the JSON value text ("\"...\"" or null).
+    // A document waiting at Telema; document is the JSON value as text ("\"...\"" or null).
     void offer(const std::string& idJson, const std::string& document)
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -82,7 +78,7 @@ public:
         QStringList out;
         for (const RecordedRequest& r : requests("POST", "data"))
             out << QString::fromUtf8(QByteArray::fromBase64(
-                QJsonDocument::fromJson(QByteArray::fromStdString(r.body)).object().value("document").toString().toLatin1()));
+                QJsonDocument::fromJson(QByteArray::fromStdString(r.body))["document"].toString().toLatin1()));
         return out;
     }
 
@@ -92,50 +88,47 @@ public:
     FakeHttpServer server;
 
 private:
+    using Default = std::function<Reply(const httplib::Request&)>;
     FakeTelema()
     {
-        server.Post("/edi/api/v1/auth/accessToken", handler(token, [](const httplib::Request&) {
+        serve("POST", "auth/accessToken", token, [](const httplib::Request&) {
             return Reply{200, std::string(R"({"accessToken":")") + kToken + R"(","expiresIn":3600})"};
-        }));
-        server.Get("/edi/api/v1/data", handler(data, [this](const httplib::Request&) {
+        });
+        serve("GET", "data", data, [this](const httplib::Request&) {
             std::string list;
             for (const auto& [id, document] : waiting)
-                list += (list.empty() ? "" : ",") + std::string("{\"id\":") + id + ",\"document\":" + document + "}";
+                list += (list.empty() ? "{\"id\":" : ",{\"id\":") + id + ",\"document\":" + document + "}";
             return Reply{200, "{\"data\":{\"documents\":[" + list + "]}}"};
-        }));
-        server.Post("/edi/api/v1/data/feedback", handler(feedback, [this](const httplib::Request& req) {
-            const QJsonValue id = QJsonDocument::fromJson(QByteArray::fromStdString(req.body))
-                                      .object()["sessions"][0]["documents"][0]["id"];
-            const std::string idJson = id.isString() ? "\"" + id.toString().toStdString() + "\""
-                                                     : std::to_string(id.toInteger());
+        });
+        serve("POST", "data/feedback", feedback, [this](const httplib::Request& req) {
+            const QJsonValue id = QJsonDocument::fromJson(QByteArray::fromStdString(req.body))["sessions"][0]["documents"][0]["id"];
+            const std::string idJson = id.isString() ? "\"" + id.toString().toStdString() + "\"" : std::to_string(id.toInteger());
             std::erase_if(waiting, [&](const auto& w) { return w.first == idJson; });
             return Reply{200, R"({"message":"Feedback saved with 1 documents"})"};
-        }));
-        server.Post("/edi/api/v1/data", handler(upload, [](const httplib::Request&) {
+        });
+        serve("POST", "data", upload, [](const httplib::Request&) {
             return Reply{200, R"({"statusCode":1,"message":"Document accepted"})"};
-        }));
+        });
         server.start();
     }
-
-    template <class Default>
-    httplib::Server::Handler handler(std::deque<Reply>& scripted, Default byDefault)
+    void serve(const std::string& method, const std::string& path, std::deque<Reply>& scripted, Default byDefault)
     {
-        return [this, &scripted, byDefault](const httplib::Request& req, httplib::Response& res) {
+        auto handler = [this, &scripted, byDefault](const httplib::Request& req, httplib::Response& res) {
             Reply reply;
             {
                 std::lock_guard<std::mutex> lock(mutex);
-                if (!scripted.empty()) {
-                    reply = scripted.front();
+                reply = scripted.empty() ? byDefault(req) : scripted.front();
+                if (!scripted.empty())
                     scripted.pop_front();
-                } else {
-                    reply = byDefault(req);
-                }
             }
-            if (reply.delayMs > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
+            std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
             res.status = reply.status;
             res.set_content(reply.body, "application/json");
         };
+        if (method == "GET")
+            server.Get("/edi/api/v1/" + path, handler);
+        else
+            server.Post("/edi/api/v1/" + path, handler);
     }
 };
 

@@ -163,18 +163,18 @@ TEST_F(TelemaTest, BadDocumentsAreLoggedAndLeftWhileTheOthersComeIn)
 {
     open();
     configure({{"SanPZImports", "true"}});
+    const auto text = [](const QString& xml) { return "\"" + xml.toUtf8().toBase64().toStdString() + "\""; };
     const struct {
         const char* id;
         std::string document;
         const char* reason;
     } bad[] = {
         {"11", "\"bm90IEJhc2U2NA==!\"", "dokuments nav Base64"},
-        {"12", "\"" + QByteArray("just text").toBase64().toStdString() + "\"", "dokuments nav XML teksts"},
+        {"12", text("just text"), "dokuments nav XML teksts"},
         {"13", "null", "dokuments ir tukšs"},
-        {"14", "\"" + invoice("", "40003000001", "").toUtf8().toBase64().toStdString() + "\"", "nav DocumentNum"},
-        {"15", "\"" + invoice("B-1", "40003000001", item("1", "", "1 kg", "1")).toUtf8().toBase64().toStdString() + "\"",
-         "AmountInvoiced: skaitlis '1 kg' nav nolasāms"},
-        {"16", "\"" + invoice("B-2", "", "").toUtf8().toBase64().toStdString() + "\"", "nav SellerParty/RegNum"},
+        {"14", text(invoice("", "40003000001", "")), "nav DocumentNum"},
+        {"15", text(invoice("B-1", "40003000001", item("1", "", "1 kg", "1"))), "AmountInvoiced: skaitlis '1 kg' nav nolasāms"},
+        {"16", text(invoice("B-2", "", "")), "nav SellerParty/RegNum"},
     };
     for (const auto& b : bad)
         fake.offer(b.id, b.document);
