@@ -118,7 +118,7 @@ std::unique_ptr<TMainFormDati> freshDatabase(const QString& path, const QString&
     auto dati = std::make_unique<TMainFormDati>(log, dialogs, clock);
     if (!dati->ConnectDatabase(path, dir))
         return nullptr;
-    const auto db = dati->PRECES_DB();
+    auto& db = dati->PRECES_DB();
     execSql(db, QStringLiteral("INSERT INTO N_DEPART (GNOS, KODS, TELEMAA_KODS) VALUES ('Noliktava', 'N01', '4750000000011')"));
     execSql(db, QStringLiteral("INSERT INTO N_KLIENT (GNOS, REGNR, PVNKODS, PIEGADAT) VALUES ('Piegādātājs', :R, 'LV' || :R, 'T')"),
             {{QStringLiteral("R"), kRegNr}});

@@ -142,7 +142,7 @@ TelemaImport::Supplier TelemaImport::findSupplier(const QString& regNum)
 
 TelemaImport::Supplier TelemaImport::createSupplier(const TelemaInvoice& d)
 {
-    const auto db = ctx_.dati.PRECES_DB();
+    auto& db = ctx_.dati.PRECES_DB();
     // Without a BIC there is no bank to name: the supplier gets the default bank row.
     int bank = 1;
     if (!d.BIC.isEmpty()) {
