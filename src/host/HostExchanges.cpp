@@ -2,6 +2,7 @@
 
 #include "d365/D365Exchange.h"
 #include "edi/EdisoftExchange.h"
+#include "edi/TelemaExchange.h"
 #include "payments/HorizonImport.h"
 #include "webshop/WebShopExchange.h"
 
@@ -9,7 +10,8 @@ HostExchanges::HostExchanges(ExchangeContext context)
     : UnavailableExchanges(context.log), context_(context),
       webShop_(std::make_unique<WebShopExchange>(context_)),
       d365_(std::make_unique<D365Exchange>(context_)),
-      edisoft_(std::make_unique<EdisoftExchange>(context_))
+      edisoft_(std::make_unique<EdisoftExchange>(context_)),
+      telema_(std::make_unique<TelemaExchange>(context_))
 {
 }
 
@@ -53,6 +55,11 @@ bool HostExchanges::EdisoftTestImport()
 bool HostExchanges::HorizonProcessImports()
 {
     return HorizonImport(context_).HorizonProcessImports();
+}
+
+bool HostExchanges::TelemaProcess()
+{
+    return telema_->TelemaProcess();
 }
 
 int HostExchanges::LoginD365()

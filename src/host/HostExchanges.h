@@ -8,6 +8,7 @@
 
 class D365Exchange;
 class EdisoftExchange;
+class TelemaExchange;
 class WebShopExchange;
 
 // The exchanges this build carries, each reached through the scheduler's interface;
@@ -28,6 +29,8 @@ public:
 
     bool HorizonProcessImports() override;
 
+    bool TelemaProcess() override;
+
     int LoginD365() override;
     int GetGeneralData() override;
     int GetPromotionData() override;
@@ -42,4 +45,6 @@ private:
     std::unique_ptr<D365Exchange> d365_;
     // Keeps the last [Edisoft] values read for runs that find the section missing.
     std::unique_ptr<EdisoftExchange> edisoft_;
+    // Keeps the [Telema] values of the last run that could read them.
+    std::unique_ptr<TelemaExchange> telema_;
 };
