@@ -2,6 +2,7 @@
 
 #include "db/SqlQuery.h"
 #include "platform/Log.h"
+#include "platform/Registry.h"
 
 #include <QAtomicInt>
 #include <QSqlError>
@@ -116,17 +117,25 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
     s.passive = true;
     s.readTimeoutMs = 60000;
     // Shops' picture servers mostly carry certificates of their own making; they are taken
-    // as they are, like the client this replaces did.
-    s.verifyPeer = false;
+    // as they are unless the options ask for the check.
+    s.verifyPeer = tls_.verify;
+    s.caFile = tls_.caFile;
     // Every connect starts with TLS; only the retry goes without it, so that one failed
-    // attempt does not leave the client on plain FTP for good.
+    // attempt does not leave the client on plain FTP for good. A checked certificate that
+    // failed must not be stepped around in plain text either.
     s.explicitTls = true;
     try {
         ftp_.connect();
         return 0;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         ftp_.disconnect();
+        if (tls_.required || tls_.verify) {
+            log_.WriteLog(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
+            return -1;
+        }
         s.explicitTls = false;
+        log_.WriteLog(QStringLiteral("FTP ar TLS neizdevās, mēģinu bez šifrēšanas (parole tiek sūtīta atklāti): %1")
+                          .arg(errorText(e)));
     }
     try {
         ftp_.connect();
@@ -136,6 +145,22 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
         log_.WriteLog(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
         return -1;
     }
+}
+
+WebShopConnection::FtpTls WebShopConnection::readFtpTls(const RegistryKey& wwwExp)
+{
+    FtpTls tls;
+    auto readBool = [&wwwExp](const char* name, bool& value) {
+        try {
+            value = wwwExp.ReadBool(QString::fromLatin1(name));
+        } catch (const std::exception&) {
+            // missing: the default stays
+        }
+    };
+    readBool("FtpTlsObligats", tls.required);
+    readBool("FtpSertifikatsParbaudit", tls.verify);
+    tls.caFile = wwwExp.ReadString(QStringLiteral("FtpCAFails")).trimmed();
+    return tls;
 }
 
 bool WebShopConnection::begin(const ShopSettings& settings)
