@@ -196,7 +196,6 @@ int RunHistory::prune(const QDateTime& now, int keepDays)
         failed(QStringLiteral("prune"), q.lastError().text());
         return -1;
     }
-    succeeded();
     return q.numRowsAffected();
 }
 
@@ -215,6 +214,7 @@ bool RunHistory::record(const RunRecord& run)
     q.addBindValue(run.error.isEmpty() ? QVariant() : QVariant(run.error));
     if (!q.exec())
         return failed(QStringLiteral("record"), q.lastError().text());
+    // Only a run's row ends a failing spell: a full disk still takes the small writes.
     succeeded();
     return true;
 }
@@ -230,7 +230,6 @@ bool RunHistory::setState(const QString& name, const QString& value)
     q.addBindValue(value);
     if (!q.exec())
         return failed(QStringLiteral("state"), q.lastError().text());
-    succeeded();
     return true;
 }
 
@@ -239,7 +238,9 @@ QString RunHistory::state(const QString& name)
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.prepare(QStringLiteral("SELECT value FROM state WHERE name = ?"));
     q.addBindValue(name);
-    return q.exec() && q.next() ? q.value(0).toString() : QString();
+    if (!q.exec())
+        return failed(QStringLiteral("read"), q.lastError().text()), QString();
+    return q.next() ? q.value(0).toString() : QString();
 }
 
 bool RunHistory::noteProbe(const QDateTime& at, bool answered)
@@ -273,7 +274,6 @@ bool RunHistory::publishDue(const QList<QPair<QString, QDateTime>>& due)
         db.rollback();
         return failed(QStringLiteral("due"), error);
     }
-    succeeded();
     return true;
 }
 
@@ -296,11 +296,15 @@ QHash<QString, RunHistory::Summary> RunHistory::summaries(const QStringList& exc
     auto latestId = [&](const QString& exchange, int ok) -> qint64 {
         latest.addBindValue(exchange);
         latest.addBindValue(ok);
-        return latest.exec() && latest.next() && !latest.value(0).isNull() ? latest.value(0).toLongLong() : -1;
+        if (!latest.exec())
+            return failed(QStringLiteral("read"), latest.lastError().text()), -1;
+        return latest.next() && !latest.value(0).isNull() ? latest.value(0).toLongLong() : -1;
     };
     auto readRow = [&](qint64 id) {
         row.addBindValue(id);
-        return row.exec() && row.next();
+        if (!row.exec())
+            return failed(QStringLiteral("read"), row.lastError().text());
+        return row.next();
     };
 
     for (const QString& exchange : exchanges) {
@@ -325,14 +329,14 @@ QHash<QString, RunHistory::Summary> RunHistory::summaries(const QStringList& exc
     QSqlQuery day(db);
     day.prepare(QStringLiteral("SELECT exchange, COUNT(*), SUM(1 - ok) FROM runs WHERE started >= ? GROUP BY exchange"));
     day.addBindValue(now.toMSecsSinceEpoch() - kDayMs);
-    if (day.exec()) {
-        while (day.next()) {
-            auto it = result.find(day.value(0).toString());
-            if (it == result.end())
-                continue;
-            it->runs24h = day.value(1).toInt();
-            it->failures24h = day.value(2).toInt();
-        }
+    if (!day.exec())
+        failed(QStringLiteral("read"), day.lastError().text());
+    while (day.next()) {
+        auto it = result.find(day.value(0).toString());
+        if (it == result.end())
+            continue;
+        it->runs24h = day.value(1).toInt();
+        it->failures24h = day.value(2).toInt();
     }
     return result;
 }
@@ -344,8 +348,8 @@ QStringList RunHistory::exchangesWithRuns()
         return names;
     // Walks the index by its first column: one seek per exchange, not per row.
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    QString after;
     q.prepare(QStringLiteral("SELECT MIN(exchange) FROM runs WHERE exchange > ?"));
+    QString after = QStringLiteral("");  // not a null string, which would bind as NULL
     for (;;) {
         q.addBindValue(after);
         if (!q.exec() || !q.next() || q.value(0).isNull())
@@ -379,9 +383,10 @@ QHash<QString, QDateTime> RunHistory::dueTimes()
     if (!open_ && !open())
         return due;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    if (q.exec(QStringLiteral("SELECT exchange, at FROM due")))
-        while (q.next())
-            due.insert(q.value(0).toString(), timeOf(q.value(1)));
+    if (!q.exec(QStringLiteral("SELECT exchange, at FROM due")))
+        failed(QStringLiteral("read"), q.lastError().text());
+    while (q.next())
+        due.insert(q.value(0).toString(), timeOf(q.value(1)));
     return due;
 }
 
