@@ -27,8 +27,8 @@ protected:
         for (const char* mode : {"AutoPrecuAtlikumi", "AutoKlasifikatori", "AutoSanemt", "VestureTips"})
             if (!w.contains(QByteArray(mode) + '='))
                 w += QByteArray(mode) + "=0\n";
-        writeIni("[AutoProcess_Config]\nDatuBaze=" + db.path().toUtf8()
-                 + "\nTempDir=/tmp\nNeveiktLaiksNo=00:00\nNeveiktLaiksLidz=00:00\n"
+        writeIni("[AutoProcess_Config]\nDatuBaze=" + db.path().toUtf8() + "\nTempDir=/tmp\n"
+                 + (config.contains("NeveiktLaiksNo") ? QByteArray() : QByteArray("NeveiktLaiksNo=00:00\nNeveiktLaiksLidz=00:00\n"))
                  + (config.contains("EdisoftAutoImport") ? QByteArray()
                                                          : QByteArray("EdisoftAutoImport=false\nTelemaaAutoImports=false\n"))
                  + config + "\n[AutoProcess_WWWExp]\n" + w + "\n" + more);
