@@ -9,7 +9,7 @@
 class StatusTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Exchange, Enabled, Schedule, LastSuccess, LastFailure, NextDue, Runs24h, LastError, ColumnCount };
+    enum Column { Exchange, Enabled, Schedule, LastSuccess, NextDue, Runs24h, LastFailure, LastError, ColumnCount };
     // True on the rows of a failing exchange.
     static constexpr int FailingRole = Qt::UserRole + 1;
 
