@@ -179,8 +179,9 @@ int main(int argc, char** argv)
         host.FormCreate();
         host.warnIfConfigReadable();
         host.monitor().openHistory(HostMonitor::Role::Service);
-        host.monitor().startMonitoring();
         host.FormActivate();
+        // After the apply step, so that the first answer already tells what it did.
+        host.monitor().startMonitoring();
         const int rc = execUnlessQuit(*app);
         host.monitor().shutdown();
         host.log().WriteLog(QStringLiteral("Process beidzas"));

@@ -77,13 +77,15 @@ void HostMonitor::startMonitoring()
     }
     if (port == 0)
         return;
+    // What the first request finds is ready before the port opens.
+    const StatusReport report = status();
+    server_.publish(report.json(), prometheusMetrics(report, recorder_.counters()));
     QString error;
     if (!server_.start(port, &error)) {
         log_.WriteLog(QStringLiteral("Monitoringa portu 127.0.0.1:%1 neizdevās atvērt: %2").arg(port).arg(error));
         return;
     }
     log_.WriteLog(QStringLiteral("Monitorings: http://127.0.0.1:%1/status un /metrics").arg(port));
-    refresh();
 }
 
 StatusReport HostMonitor::status()
