@@ -327,7 +327,10 @@ QHash<QString, RunHistory::Summary> RunHistory::summaries(const QStringList& exc
     }
 
     QSqlQuery day(db);
-    day.prepare(QStringLiteral("SELECT exchange, COUNT(*), SUM(1 - ok) FROM runs WHERE started >= ? GROUP BY exchange"));
+    // By the start index: left to itself the planner walks the exchange index for the
+    // grouping, every row of 90 days instead of one day's.
+    day.prepare(QStringLiteral("SELECT exchange, COUNT(*), SUM(1 - ok) FROM runs INDEXED BY runs_by_start "
+                               "WHERE started >= ? GROUP BY exchange"));
     day.addBindValue(now.toMSecsSinceEpoch() - kDayMs);
     if (!day.exec())
         failed(QStringLiteral("read"), day.lastError().text());
