@@ -83,35 +83,6 @@ TEST_F(RunHistoryTest, SummariesFollowInsertionNotTimeStamps)
     EXPECT_EQ(h.runs("stock").size(), 4);
 }
 
-TEST_F(RunHistoryTest, StateAndDueTimesReachAReader)
-{
-    RunHistory writer(path(), &log);
-    ASSERT_TRUE(writer.open());
-    writer.noteHostStart(at(8, 0));
-    writer.noteProbe(at(9, 59), false);
-    writer.publishDue({{"stock", at(10, 20)}, {"d365-post", QDateTime()}});
-
-    RunHistory::Options readOnly;
-    readOnly.create = false;
-    RunHistory reader(path(), nullptr, readOnly);
-    const RunHistory::HostState host = reader.hostState();
-    EXPECT_EQ(host.started, at(8, 0));
-    EXPECT_TRUE(host.probed);
-    EXPECT_FALSE(host.probeAnswered);
-    const auto due = reader.dueTimes();
-    EXPECT_EQ(due.value("stock"), at(10, 20));
-    EXPECT_TRUE(due.contains("d365-post"));
-    EXPECT_FALSE(due.value("d365-post").isValid());
-
-    writer.clearDue();
-    EXPECT_TRUE(reader.dueTimes().isEmpty());
-
-    // A reader finds no file: it says so and makes none.
-    RunHistory missing(dir.filePath("nav.sqlite"), nullptr, readOnly);
-    EXPECT_FALSE(missing.open());
-    EXPECT_FALSE(QFile::exists(dir.filePath("nav.sqlite")));
-}
-
 TEST_F(RunHistoryTest, FailingFileIsLoggedOnceAndEveryCallReturns)
 {
     struct Case {
@@ -202,4 +173,9 @@ TEST_F(RunHistoryTest, ReaderNeverMeetsALockWhileTheHostWrites)
     host.join();
     EXPECT_EQ(writeFailures, 0);
     EXPECT_GT(reads, 10);
+
+    // A reader that finds no file says so and makes none.
+    RunHistory missing(dir.filePath("nav.sqlite"), nullptr, readOnly);
+    EXPECT_FALSE(missing.open());
+    EXPECT_FALSE(QFile::exists(dir.filePath("nav.sqlite")));
 }

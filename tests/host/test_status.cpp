@@ -4,40 +4,31 @@
 
 #include "host/PrometheusMetrics.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QRegularExpression>
 #include <map>
 
 namespace {
 
-// The Prometheus text read back: "name{exchange=\"x\"}" -> value; HELP and TYPE per family.
+// The Prometheus text read back: samples by "name{labels}", and the TYPE of each family,
+// which must come before its samples.
 struct Metrics {
-    std::map<std::string, double> samples;
-    std::map<std::string, std::string> types;
+    std::map<QString, double> samples;
+    std::map<QString, QString> types;
 
-    explicit Metrics(const QByteArray& text)
+    explicit Metrics(const QString& text)
     {
-        for (const QByteArray& line : text.split('\n')) {
-            if (line.isEmpty())
-                continue;
-            if (line.startsWith("# TYPE ")) {
-                const QList<QByteArray> parts = line.split(' ');
-                types[parts.value(2).toStdString()] = parts.value(3).toStdString();
-                continue;
-            }
-            if (line.startsWith('#'))
-                continue;
-            const int space = line.lastIndexOf(' ');
-            bool ok = false;
-            const double value = line.mid(space + 1).toDouble(&ok);
-            EXPECT_TRUE(ok) << line.toStdString();
-            EXPECT_TRUE(types.count(line.left(line.indexOf('{') < 0 ? space : line.indexOf('{')).toStdString()))
-                << "sample before its TYPE: " << line.toStdString();
-            samples[line.left(space).toStdString()] = value;
+        static const QRegularExpression type("^# TYPE (\\w+) (counter|gauge)$");
+        static const QRegularExpression sample("^((\\w+)(\\{exchange=\"[a-z0-9-]+\"\\})?) (-?[0-9.e+]+)$");
+        for (const QString& line : text.split('\n', Qt::SkipEmptyParts)) {
+            if (const auto t = type.match(line); t.hasMatch())
+                types[t.captured(1)] = t.captured(2);
+            else if (const auto m = sample.match(line); m.hasMatch() && types.count(m.captured(2)))
+                samples[m.captured(1)] = m.captured(4).toDouble();
+            else
+                EXPECT_TRUE(line.startsWith("# HELP ")) << line.toStdString();
         }
     }
-    double at(const std::string& family, const std::string& exchange) const
+    double at(const QString& family, const QString& exchange) const
     {
         auto it = samples.find(family + "{exchange=\"" + exchange + "\"}");
         return it == samples.end() ? -1 : it->second;
@@ -131,13 +122,6 @@ TEST_F(StatusTest, TableAndCheckAfterAScriptedMorning)
                                                  "+07.12.2026 10:50:00 +3/1\\s")))
         << text.toStdString();
 
-    const QJsonObject json = QJsonDocument::fromJson(statusFromOutside().json()).object();
-    const QJsonObject first = json["exchanges"].toArray().first().toObject();
-    EXPECT_EQ(first["name"].toString(), "stock");
-    EXPECT_EQ(QDateTime::fromString(first["lastSuccess"].toString(), Qt::ISODate), at(10, 30));
-    EXPECT_EQ(first["failures24h"].toInt(), 1);
-    EXPECT_TRUE(json["database"].toObject()["answered"].toBool());
-
     // The goods database gone: the next probe fails and --check says so.
     ASSERT_TRUE(QFile::rename(db.path(), db.path() + ".away"));
     clock.set(at(10, 32));
@@ -184,7 +168,7 @@ TEST_F(StatusTest, MetricsParseBackToTheStatus)
     runAt(at(9, 30), 1, 1, 0);
     runAt(at(10, 0, 20), 1, 0, 0);
     const StatusReport st = status();
-    const Metrics m(prometheusMetrics(st, host->recorder().counters()));
+    const Metrics m(QString::fromUtf8(prometheusMetrics(st, host->recorder().counters())));
     EXPECT_EQ(m.types.at("varnis_exchange_runs_total"), "counter");
     EXPECT_EQ(m.types.at("varnis_exchange_last_success_timestamp_seconds"), "gauge");
     EXPECT_EQ(m.at("varnis_exchange_runs_total", "stock"), 2);
@@ -212,8 +196,6 @@ TEST_F(StatusTest, CatalogReadsTheSettingsAsTheApplyStepDoes)
         {"web shop and D365 schedules", "AutoPrecuAtlikumi=1\nAtlikPlkst=6:30\nAutoSanemt=2\nSanemtTime=5\n",
          "D365_GetVisparejieDati=0\nD365_GetAkcijuDati=2\nD365_GetAkcijuDatiTime=90\nD365_GetPavadzimjuDati=0\n", {},
          {"stock daily at 06:30", "orders every 5 min", "d365-login with the D365 runs", "d365-promotions every 90 min"}},
-        {"a web shop schedule that cannot be computed leaves the timer off",
-         "AutoPrecuAtlikumi=2\nAtlikumiTime=1500\nAutoSanemt=2\nSanemtTime=5\n", {}, {}, {}},
         {"Edisoft, Telema and the Equinox switches", {},
          "EdisoftAutoImport=true\nTelemaaAutoImports=true\nEquinixAutoApmaina=1\nEquinixAutoApmainaTime=15\n",
          "[EquinoxExp]\nAutoKlienti=false\nAutoPreces=true\nAutoPasutijumi=false\nAutoImports=true\n",
@@ -221,10 +203,6 @@ TEST_F(StatusTest, CatalogReadsTheSettingsAsTheApplyStepDoes)
         {"an Edisoft switch that is not a boolean ends the group", {},
          "EdisoftAutoImport=\nTelemaaAutoImports=true\nHorizonAutoApmaina=1\nHorizonAutoApmainaTime=10\nD365_Post=1\nD365_PostTime=5\n",
          {}, {}},
-        {"Horizon minutes that are not a number", {},
-         "EdisoftAutoImport=false\nTelemaaAutoImports=false\nHorizonAutoApmaina=1\nHorizonAutoApmainaTime=abc\n"
-         "D365_Post=1\nD365_PostTime=5\n",
-         {}, {"d365-login with the D365 runs", "d365-post every 5 min"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
