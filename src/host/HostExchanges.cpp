@@ -2,6 +2,10 @@
 
 #include "d365/D365Exchange.h"
 #include "payments/HorizonImport.h"
+#include "warehouse/EquinoxSendGoods.h"
+#include "warehouse/EquinoxSendOrders.h"
+#include "warehouse/EquinoxSendPartners.h"
+#include "warehouse/EquinoxTestFtp.h"
 #include "webshop/WebShopExchange.h"
 
 HostExchanges::HostExchanges(ExchangeContext context)
@@ -41,6 +45,35 @@ bool HostExchanges::ReceiveWebCustomers()
 bool HostExchanges::HorizonProcessImports()
 {
     return HorizonImport(context_).HorizonProcessImports();
+}
+
+namespace {
+
+EquinoxLogin equinoxLogin(const EquinoxOptions& o)
+{
+    return {o.FTPVieta, o.UserName, o.Parole};
+}
+
+}  // namespace
+
+bool HostExchanges::EquinoxSendPartners(const EquinoxOptions& options)
+{
+    return ::EquinoxSendPartners(context_, equinoxLogin(options)).run();
+}
+
+bool HostExchanges::EquinoxSendGoods(const EquinoxOptions& options)
+{
+    return ::EquinoxSendGoods(context_, equinoxLogin(options), options.TikaiLabotasPreces).run();
+}
+
+bool HostExchanges::EquinoxSendOrders(const EquinoxOptions& options)
+{
+    return ::EquinoxSendOrders(context_, equinoxLogin(options)).run();
+}
+
+bool HostExchanges::EquinoxTestFtp(const EquinoxOptions& options)
+{
+    return ::EquinoxTestFtp(context_, equinoxLogin(options)).run();
 }
 
 int HostExchanges::LoginD365()

@@ -1,0 +1,257 @@
+#include "EquinoxSendGoods.h"
+
+#include "EquinoxXmlFile.h"
+
+#include "db/ExchangeContext.h"
+#include "db/Mainformdatiform.h"
+#include "db/SqlQuery.h"
+#include "platform/Clock.h"
+#include "platform/DateText.h"
+#include "platform/Log.h"
+#include "platform/Registry.h"
+#include "platform/RunReport.h"
+
+namespace {
+
+const QString kKey = QStringLiteral("EquinoxExp");
+const QString kMark = QStringLiteral("LastPrecesFTP");
+// A goods file is closed when the running count reaches a multiple of this.
+constexpr int kFileSize = 1000;
+
+const char* const kGroupsSql = "SELECT N_PRGRUP.ISN, N_PRGRUP.ISPARENT, N_PRGRUP.GNOS FROM N_PRGRUP ORDER BY N_PRGRUP.ISN";
+const char* const kTareSql = "SELECT N_KLPREC.ISN FROM N_KLPREC WHERE N_KLPREC.TARA='T' AND N_KLPREC.ARTIKULS!=''";
+const char* const kGoodsSql =
+    "SELECT N_KLPREC.ISN FROM N_KLPREC WHERE (N_KLPREC.TARA IS NULL OR N_KLPREC.TARA='F') AND N_KLPREC.ARTIKULS!='' ";
+const char* const kChangedSql = " AND N_KLPREC.EDITDAT>=:EDITDAT ";
+const char* const kOrderSql = " order by N_KLPREC.ISN";
+
+const char* const kArticleSql =
+    "SELECT N_KLPREC.ISN, N_KLPREC.TARA, N_KLPREC.GNOS, N_KLPREC.ISPRGRUPA, N_KLPREC.DERDIENAS_MAX, "
+    "N_KLPREC.MERVIENIBA, N_KLPREC.GABALPRECE, N_KLPREC.PRECES_TIPS, N_KLPREC.NETTO, N_KLPREC.BRUTOSVARS, "
+    "N_KLPREC.GARUMS, N_KLPREC.PLATUMS, N_KLPREC.AUGSTUMS, N_KLPREC.PALETE_H, N_KLPREC.KOP_TILPUMS, "
+    "N_KLPREC.IR_DALAMA, N_KLPREC.SKKASTE, N_KLPREC.SKKASTELIELA, N_KLPREC.SKPALETE, N_KLPREC.MIN_PASUT, "
+    "N_KLPREC.MUITASKODS_RUS, N_KLPREC.PALETE_KARTAS, N_KLPREC.ARTIKULS, N_KLPREC.ARTIKULS2, N_KLPREC.ARTIKULS3, "
+    "N_KLPREC.ARTIKULS4, N_KLPREC.ARTIKULS5, N_KLPREC.ARTIKULS6, N_KLPREC.ARTIKULS7, "
+    "N_PRGRUP.EQUINOXPROCESSINGTYPE FROM N_KLPREC LEFT JOIN N_PRGRUP ON N_PRGRUP.ISN = N_KLPREC.ISPRGRUPA "
+    "WHERE N_KLPREC.ISN=:ISN";
+
+const char* const kBarcodeColumns[] = {"ARTIKULS", "ARTIKULS2", "ARTIKULS3", "ARTIKULS4",
+                                       "ARTIKULS5", "ARTIKULS6", "ARTIKULS7"};
+
+bool isT(const SqlQuery& row, const char* column)
+{
+    return row.asString(QLatin1String(column)).trimmed() == QLatin1String("T");
+}
+
+// A number as the database holds it; nothing when it is empty.
+QString stored(const SqlQuery& row, const char* column)
+{
+    const QVariant v = row.value(QLatin1String(column));
+    if (v.isNull())
+        return {};
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+        return DateText::floatText(v.toDouble());
+    return v.toString().trimmed();
+}
+
+}  // namespace
+
+EquinoxSendGoods::EquinoxSendGoods(ExchangeContext& context, EquinoxLogin login, bool onlyChanged)
+    : context_(context), connection_(context, std::move(login)), onlyChanged_(onlyChanged)
+{
+}
+
+const char* EquinoxSendGoods::articleSql()
+{
+    return kArticleSql;
+}
+
+void EquinoxSendGoods::writeArticle(EquinoxXmlFile& f, const SqlQuery& row)
+{
+    using D = EquinoxXmlFile;
+    const bool tare = isT(row, "TARA");
+    f.begin(D::Entity, "article");
+    f.field(D::Field, "article_id", row.asString(QStringLiteral("ISN")));
+    f.field(D::Field, "article_type", tare ? QStringLiteral("TARE") : QStringLiteral("SKU"));
+    f.text(D::Field, "description", row.asString(QStringLiteral("GNOS")));
+    f.field(D::Field, "article_group_id", stored(row, "ISPRGRUPA"));
+    const QString shelfLife = stored(row, "DERDIENAS_MAX");
+    if (!shelfLife.isEmpty())
+        f.field(D::Field, "shelflife_period", shelfLife);
+
+    QString unit = row.asString(QStringLiteral("MERVIENIBA"));
+    if (unit.trimmed().isEmpty())
+        unit = QStringLiteral("GB");
+    QString weightCtrl = QStringLiteral("WEIGH");
+    if (isT(row, "GABALPRECE")) {
+        const QString kind = row.asString(QStringLiteral("PRECES_TIPS")).trimmed();
+        if (kind == QLatin1String("FIXED")) {
+            weightCtrl = kind;
+            unit = QStringLiteral("GAB");
+        } else if (kind == QLatin1String("SCAN_PACK")) {
+            weightCtrl = kind;
+        } else {
+            weightCtrl = QStringLiteral("LOT");
+        }
+    }
+    f.field(D::Field, "weight_ctrl", weightCtrl);
+    f.text(D::Field, "base_unit_of_measure", unit);
+    f.field(D::Field, "processing_type",
+            row.asInt(QStringLiteral("EQUINOXPROCESSINGTYPE")) != 0 ? QStringLiteral("XDOCK") : QStringLiteral("PICKING"));
+
+    const std::pair<const char*, const char*> measures[] = {
+        {"net_weight", "NETTO"}, {"gross_weight", "BRUTOSVARS"}, {"length", "GARUMS"},
+        {"width", "PLATUMS"}, {"height", "AUGSTUMS"}};
+    for (const auto& [tag, column] : measures) {
+        const QString v = stored(row, column);
+        if (!v.isEmpty())
+            f.field(D::Field, tag, v);
+    }
+    const double palletHeight = row.asDouble(QStringLiteral("PALETE_H"));
+    if (palletHeight > 0)
+        f.field(D::Field, "loc_height", DateText::fixedText(palletHeight, 3));
+    const double volume = row.asDouble(QStringLiteral("KOP_TILPUMS"));
+    if (volume > 0)
+        f.field(D::Field, "volume", DateText::fixedText(volume, 3));
+    if (tare)
+        f.field(D::Field, "commodity", QStringLiteral("TARE"));
+    f.field(D::Field, "breakable", isT(row, "IR_DALAMA") ? QStringLiteral("1") : QStringLiteral("0"));
+
+    if (!tare) {
+        const std::pair<const char*, const char*> packs[] = {
+            {"ud_field_1", "SKKASTE"}, {"ud_field_2", "SKKASTELIELA"}, {"ud_field_3", "SKPALETE"}};
+        for (const auto& [tag, column] : packs)
+            if (row.asDouble(QLatin1String(column)) > 0)
+                f.field(D::Field, tag, stored(row, column));
+        const QString minimum = stored(row, "MIN_PASUT");
+        if (!minimum.isEmpty())
+            f.field(D::Field, "ud_field_5", minimum);
+        const QString customs = row.asString(QStringLiteral("MUITASKODS_RUS"));
+        if (!customs.trimmed().isEmpty())
+            f.text(D::Field, "ud_field_6", customs);
+        const int layers = row.asInt(QStringLiteral("PALETE_KARTAS"));
+        if (layers > 0)
+            f.field(D::Field, "ud_field_7", QString::number(layers));
+    }
+
+    f.begin(D::Field, "article_barcodes");
+    const QString main = row.asString(QStringLiteral("ARTIKULS")).trimmed();
+    for (const char* column : kBarcodeColumns) {
+        const QString code = row.asString(QLatin1String(column));
+        if (code.trimmed().isEmpty())
+            continue;
+        f.begin(D::Item, "barcode_data");
+        f.text(D::ItemField, "barcode", code);
+        f.field(D::ItemField, "is_main", code.trimmed() == main ? QStringLiteral("1") : QStringLiteral("0"));
+        f.end(D::Item, "barcode_data");
+    }
+    f.end(D::Field, "article_barcodes");
+    f.end(D::Entity, "article");
+}
+
+QByteArray EquinoxSendGoods::groups()
+{
+    using D = EquinoxXmlFile;
+    EquinoxXmlFile f(connection_.xmlNamespace(), "article_groups");
+    SqlQuery q(context_.dati.PRECES_DB(), QLatin1String(kGroupsSql));
+    q.open();
+    for (; !q.eof(); q.next()) {
+        f.begin(D::Entity, "article_group");
+        f.field(D::Field, "article_group_id", q.asString(QStringLiteral("ISN")));
+        f.text(D::Field, "description", q.asString(QStringLiteral("GNOS")));
+        f.field(D::Field, "parent_id", QString::number(q.asInt(QStringLiteral("ISPARENT"))));
+        f.end(D::Entity, "article_group");
+    }
+    context_.report.moved(f.entities());
+    return f.close();
+}
+
+QList<int> EquinoxSendGoods::goodsKeys(bool tare, const QDateTime& since)
+{
+    QString sql = QLatin1String(tare ? kTareSql : kGoodsSql);
+    if (onlyChanged_)
+        sql += QLatin1String(kChangedSql);
+    sql += QLatin1String(kOrderSql);
+    SqlQuery q(context_.dati.PRECES_DB(), sql);
+    if (onlyChanged_)
+        q.bind(QStringLiteral("EDITDAT"), QDateTime(since.date(), QTime(0, 0)));
+    q.open();
+    QList<int> keys;
+    keys.reserve(q.rowCount());
+    for (; !q.eof(); q.next())
+        keys << q.asInt(QStringLiteral("ISN"));
+    return keys;
+}
+
+QDateTime EquinoxSendGoods::lastExport()
+{
+    RegistryKey key(context_.registry);
+    if (key.OpenKey(kKey, false) && key.ValueExists(kMark))
+        return key.ReadDateTime(kMark);
+    return DateText::neverRun();
+}
+
+bool EquinoxSendGoods::run()
+{
+    if (!connection_.check())
+        return false;
+    Log& log = context_.log;
+    // Goods edited while the files are made go again next time: the mark is the start.
+    const QDateTime started = context_.clock.now();
+    const QDateTime since = lastExport();
+    bool ok = true;
+
+    log.WriteLog(QStringLiteral("Equinox Sagatavoju preču grupu sarakstu..."));
+    const QByteArray groupFile = groups();
+    log.WriteLog(QStringLiteral("Equinox Preču grupu saraksta sagatavošana OK"));
+    ok = connection_.upload(QStringLiteral("article_groups.XML"), groupFile) && ok;
+
+    SqlQuery article(context_.dati.PRECES_DB(), QLatin1String(kArticleSql));
+    const auto write = [&article](EquinoxXmlFile& file, int key) {
+        article.bind(QStringLiteral("ISN"), key);
+        article.open();
+        if (article.isEmpty())
+            return false;
+        writeArticle(file, article);
+        return true;
+    };
+
+    log.WriteLog(QStringLiteral("Sagatavoju taras sarakstu..."));
+    int count = 1;
+    {
+        EquinoxXmlFile tare(connection_.xmlNamespace(), "articles");
+        for (int key : goodsKeys(true, since))
+            count += write(tare, key) ? 1 : 0;
+        context_.report.moved(tare.entities());
+        log.WriteLog(QStringLiteral("Equinox Taras saraksts OK"));
+        ok = connection_.upload(QStringLiteral("tare.XML"), tare.close()) && ok;
+    }
+
+    log.WriteLog(QStringLiteral("Equinox Sagatavoju preču sarakstu..."));
+    const QString ns = connection_.xmlNamespace();
+    auto file = std::make_unique<EquinoxXmlFile>(ns, "articles");
+    int part = 0;
+    for (int key : goodsKeys(false, since)) {
+        if (count % kFileSize == 0) {
+            count = 1;
+            // A count that starts on a multiple (999 tare) closes no empty file.
+            if (!file->isEmpty()) {
+                context_.report.moved(file->entities());
+                ok = connection_.upload(QStringLiteral("articles%1.XML").arg(++part), file->close()) && ok;
+                file = std::make_unique<EquinoxXmlFile>(ns, "articles");
+            }
+        }
+        count += write(*file, key) ? 1 : 0;
+    }
+    context_.report.moved(file->entities());
+    log.WriteLog(QStringLiteral("Equinox Preču saraksta sagatavošana OK"));
+    ok = connection_.upload(QStringLiteral("articles.XML"), file->close()) && ok;
+
+    if (ok) {
+        RegistryKey key(context_.registry);
+        key.OpenKey(kKey, true);
+        key.WriteDateTime(kMark, started);
+        key.CloseKey();
+    }
+    return ok;
+}
