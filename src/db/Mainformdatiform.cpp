@@ -118,6 +118,8 @@ bool TMainFormDati::isConnected() const
 
 void TMainFormDati::CommitRetaining()
 {
+    if (documentDepth_ > 0)
+        return;
     QSqlDatabase db = PRECES_DB();
     if (!db.isOpen())
         return;
@@ -135,6 +137,50 @@ void TMainFormDati::Rollback()
     markTransactionEnded(db);
     db.rollback();
     db.transaction();
+}
+
+void TMainFormDati::beginDocument()
+{
+    if (documentDepth_++ > 0)
+        return;
+    documentFailed_ = false;
+    // What came before the document is not the document's to roll back.
+    try {
+        CommitRetaining();
+    } catch (...) {
+        documentDepth_ = 0;
+        throw;
+    }
+}
+
+void TMainFormDati::endDocument(bool commit)
+{
+    if (documentDepth_ == 0)
+        return;
+    if (!commit)
+        documentFailed_ = true;
+    if (--documentDepth_ > 0)
+        return;
+    const bool keep = commit && !documentFailed_;
+    QString failure;
+    if (keep) {
+        try {
+            CommitRetaining();
+        } catch (const std::exception& e) {
+            failure = errorText(e);
+        }
+    }
+    const bool committed = keep && failure.isEmpty();
+    if (!committed) {
+        try {
+            Rollback();
+        } catch (const std::exception&) {
+            // A lost connection has taken the document with it.
+        }
+    }
+    proc_->writeHeldRows(committed);
+    if (!committed && commit)
+        throw DbError(failure.isEmpty() ? QStringLiteral("Dokuments atcelts") : failure);
 }
 
 void TMainFormDati::openPreces(bool utf8)

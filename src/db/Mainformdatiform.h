@@ -28,8 +28,16 @@ public:
     // The auto-commit connection of the journal and the default rows; reopened on use when closed.
     QSqlDatabase fdcPRECES();
     bool isConnected() const;
+    // Makes the shared transaction's work durable; held back inside a document scope.
     void CommitRetaining();
     void Rollback();
+
+    // A document stored whole or not at all: see DocumentScope.
+    void beginDocument();
+    // Commits (commit) or rolls back what the document wrote; then writes the held error and
+    // journal rows. Throws DbError when the commit fails (the document is rolled back then).
+    void endDocument(bool commit);
+    bool inDocument() const { return documentDepth_ > 0; }
     // True while the connection answers and still points at the file that was opened.
     bool probe();
 
@@ -70,4 +78,6 @@ private:
     QString user_ = QStringLiteral("SYSDBA");
     QString password_ = QStringLiteral("masterkey");
     QString fileIdentity_;
+    int documentDepth_ = 0;
+    bool documentFailed_ = false;  // an inner scope rolled back: the whole document goes
 };
