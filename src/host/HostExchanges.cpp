@@ -2,6 +2,7 @@
 
 #include "d365/D365Exchange.h"
 #include "payments/HorizonImport.h"
+#include "warehouse/EquinoxImport.h"
 #include "warehouse/EquinoxSendGoods.h"
 #include "warehouse/EquinoxSendOrders.h"
 #include "warehouse/EquinoxSendPartners.h"
@@ -69,6 +70,11 @@ bool HostExchanges::EquinoxSendGoods(const EquinoxOptions& options)
 bool HostExchanges::EquinoxSendOrders(const EquinoxOptions& options)
 {
     return ::EquinoxSendOrders(context_, equinoxLogin(options)).run();
+}
+
+bool HostExchanges::EquinoxImport(const EquinoxOptions& options)
+{
+    return ::EquinoxImport(context_, equinoxLogin(options)).run();
 }
 
 bool HostExchanges::EquinoxTestFtp(const EquinoxOptions& options)

@@ -27,6 +27,7 @@ public:
     bool EquinoxSendPartners(const EquinoxOptions& options) override;
     bool EquinoxSendGoods(const EquinoxOptions& options) override;
     bool EquinoxSendOrders(const EquinoxOptions& options) override;
+    bool EquinoxImport(const EquinoxOptions& options) override;
     bool EquinoxTestFtp(const EquinoxOptions& options) override;
 
     int LoginD365() override;
