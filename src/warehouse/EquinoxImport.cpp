@@ -152,6 +152,7 @@ bool EquinoxImport::process(const QString& path)
     }
     if (booked) {
         QFile::remove(path);
+        log.WriteLog(QStringLiteral("Equinox fails ielasīts: ") + QFileInfo(path).fileName());
         context_.report.moved();
         return true;
     }
