@@ -9,7 +9,7 @@
 #include "platform/RunReport.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
 
 EquinoxConnection::EquinoxConnection(ExchangeContext& context, EquinoxLogin login)
     : context_(context), login_(std::move(login))
@@ -62,10 +62,12 @@ QString EquinoxConnection::localPath(const QString& fileName) const
 
 bool EquinoxConnection::upload(const QString& fileName, const QByteArray& content)
 {
+    // The local file is a copy of what is sent, not the only one: no need to wait for the disk.
     const QString local = localPath(fileName);
-    QSaveFile file(local);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+    QFile file(local);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size() || !file.flush())
         throw VarnisError(QStringLiteral("Neizdevās saglabāt failu ") + local + QStringLiteral(" : ") + file.errorString());
+    file.close();
 
     const auto failed = [this](const QString& line) {
         context_.log.WriteLog(line);

@@ -35,18 +35,34 @@ const char* const kArticleSql =
     "N_PRGRUP.EQUINOXPROCESSINGTYPE FROM N_KLPREC LEFT JOIN N_PRGRUP ON N_PRGRUP.ISN = N_KLPREC.ISPRGRUPA "
     "WHERE N_KLPREC.ISN=:ISN";
 
-const char* const kBarcodeColumns[] = {"ARTIKULS", "ARTIKULS2", "ARTIKULS3", "ARTIKULS4",
-                                       "ARTIKULS5", "ARTIKULS6", "ARTIKULS7"};
+// Positions of kArticleSql's columns: an article is read by position, not by name, as
+// 100,000 of them go out in one run.
+enum Column {
+    ISN, TARA, GNOS, ISPRGRUPA, DERDIENAS_MAX, MERVIENIBA, GABALPRECE, PRECES_TIPS, NETTO, BRUTOSVARS, GARUMS,
+    PLATUMS, AUGSTUMS, PALETE_H, KOP_TILPUMS, IR_DALAMA, SKKASTE, SKKASTELIELA, SKPALETE, MIN_PASUT,
+    MUITASKODS_RUS, PALETE_KARTAS, ARTIKULS, ARTIKULS2, ARTIKULS3, ARTIKULS4, ARTIKULS5, ARTIKULS6, ARTIKULS7,
+    EQUINOXPROCESSINGTYPE
+};
 
-bool isT(const SqlQuery& row, const char* column)
+QString text(const SqlQuery& row, Column c)
 {
-    return row.asString(QLatin1String(column)).trimmed() == QLatin1String("T");
+    return row.value(c).toString();
+}
+
+bool isT(const SqlQuery& row, Column c)
+{
+    return text(row, c).trimmed() == QLatin1String("T");
+}
+
+double number(const SqlQuery& row, Column c)
+{
+    return row.value(c).toDouble();
 }
 
 // A number as the database holds it; nothing when it is empty.
-QString stored(const SqlQuery& row, const char* column)
+QString stored(const SqlQuery& row, Column c)
 {
-    const QVariant v = row.value(QLatin1String(column));
+    const QVariant v = row.value(c);
     if (v.isNull())
         return {};
     if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
@@ -69,22 +85,22 @@ const char* EquinoxSendGoods::articleSql()
 void EquinoxSendGoods::writeArticle(EquinoxXmlFile& f, const SqlQuery& row)
 {
     using D = EquinoxXmlFile;
-    const bool tare = isT(row, "TARA");
+    const bool tare = isT(row, TARA);
     f.begin(D::Entity, "article");
-    f.field(D::Field, "article_id", row.asString(QStringLiteral("ISN")));
+    f.field(D::Field, "article_id", text(row, ISN));
     f.field(D::Field, "article_type", tare ? QStringLiteral("TARE") : QStringLiteral("SKU"));
-    f.text(D::Field, "description", row.asString(QStringLiteral("GNOS")));
-    f.field(D::Field, "article_group_id", stored(row, "ISPRGRUPA"));
-    const QString shelfLife = stored(row, "DERDIENAS_MAX");
+    f.text(D::Field, "description", text(row, GNOS));
+    f.field(D::Field, "article_group_id", stored(row, ISPRGRUPA));
+    const QString shelfLife = stored(row, DERDIENAS_MAX);
     if (!shelfLife.isEmpty())
         f.field(D::Field, "shelflife_period", shelfLife);
 
-    QString unit = row.asString(QStringLiteral("MERVIENIBA"));
+    QString unit = text(row, MERVIENIBA);
     if (unit.trimmed().isEmpty())
         unit = QStringLiteral("GB");
     QString weightCtrl = QStringLiteral("WEIGH");
-    if (isT(row, "GABALPRECE")) {
-        const QString kind = row.asString(QStringLiteral("PRECES_TIPS")).trimmed();
+    if (isT(row, GABALPRECE)) {
+        const QString kind = text(row, PRECES_TIPS).trimmed();
         if (kind == QLatin1String("FIXED")) {
             weightCtrl = kind;
             unit = QStringLiteral("GAB");
@@ -97,47 +113,46 @@ void EquinoxSendGoods::writeArticle(EquinoxXmlFile& f, const SqlQuery& row)
     f.field(D::Field, "weight_ctrl", weightCtrl);
     f.text(D::Field, "base_unit_of_measure", unit);
     f.field(D::Field, "processing_type",
-            row.asInt(QStringLiteral("EQUINOXPROCESSINGTYPE")) != 0 ? QStringLiteral("XDOCK") : QStringLiteral("PICKING"));
+            row.value(EQUINOXPROCESSINGTYPE).toInt() != 0 ? QStringLiteral("XDOCK") : QStringLiteral("PICKING"));
 
-    const std::pair<const char*, const char*> measures[] = {
-        {"net_weight", "NETTO"}, {"gross_weight", "BRUTOSVARS"}, {"length", "GARUMS"},
-        {"width", "PLATUMS"}, {"height", "AUGSTUMS"}};
+    const std::pair<const char*, Column> measures[] = {
+        {"net_weight", NETTO}, {"gross_weight", BRUTOSVARS}, {"length", GARUMS}, {"width", PLATUMS}, {"height", AUGSTUMS}};
     for (const auto& [tag, column] : measures) {
         const QString v = stored(row, column);
         if (!v.isEmpty())
             f.field(D::Field, tag, v);
     }
-    const double palletHeight = row.asDouble(QStringLiteral("PALETE_H"));
+    const double palletHeight = number(row, PALETE_H);
     if (palletHeight > 0)
         f.field(D::Field, "loc_height", DateText::fixedText(palletHeight, 3));
-    const double volume = row.asDouble(QStringLiteral("KOP_TILPUMS"));
+    const double volume = number(row, KOP_TILPUMS);
     if (volume > 0)
         f.field(D::Field, "volume", DateText::fixedText(volume, 3));
     if (tare)
         f.field(D::Field, "commodity", QStringLiteral("TARE"));
-    f.field(D::Field, "breakable", isT(row, "IR_DALAMA") ? QStringLiteral("1") : QStringLiteral("0"));
+    f.field(D::Field, "breakable", isT(row, IR_DALAMA) ? QStringLiteral("1") : QStringLiteral("0"));
 
     if (!tare) {
-        const std::pair<const char*, const char*> packs[] = {
-            {"ud_field_1", "SKKASTE"}, {"ud_field_2", "SKKASTELIELA"}, {"ud_field_3", "SKPALETE"}};
+        const std::pair<const char*, Column> packs[] = {
+            {"ud_field_1", SKKASTE}, {"ud_field_2", SKKASTELIELA}, {"ud_field_3", SKPALETE}};
         for (const auto& [tag, column] : packs)
-            if (row.asDouble(QLatin1String(column)) > 0)
+            if (number(row, column) > 0)
                 f.field(D::Field, tag, stored(row, column));
-        const QString minimum = stored(row, "MIN_PASUT");
+        const QString minimum = stored(row, MIN_PASUT);
         if (!minimum.isEmpty())
             f.field(D::Field, "ud_field_5", minimum);
-        const QString customs = row.asString(QStringLiteral("MUITASKODS_RUS"));
+        const QString customs = text(row, MUITASKODS_RUS);
         if (!customs.trimmed().isEmpty())
             f.text(D::Field, "ud_field_6", customs);
-        const int layers = row.asInt(QStringLiteral("PALETE_KARTAS"));
+        const int layers = row.value(PALETE_KARTAS).toInt();
         if (layers > 0)
             f.field(D::Field, "ud_field_7", QString::number(layers));
     }
 
     f.begin(D::Field, "article_barcodes");
-    const QString main = row.asString(QStringLiteral("ARTIKULS")).trimmed();
-    for (const char* column : kBarcodeColumns) {
-        const QString code = row.asString(QLatin1String(column));
+    const QString main = text(row, ARTIKULS).trimmed();
+    for (const Column column : {ARTIKULS, ARTIKULS2, ARTIKULS3, ARTIKULS4, ARTIKULS5, ARTIKULS6, ARTIKULS7}) {
+        const QString code = text(row, column);
         if (code.trimmed().isEmpty())
             continue;
         f.begin(D::Item, "barcode_data");
