@@ -68,4 +68,25 @@ QString clean(const QString& text)
     return out;
 }
 
+void appendCleanUtf8(QByteArray& out, QStringView text)
+{
+    out.reserve(out.size() + text.size() * 3 + 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const char16_t u = c.unicode();
+        if (isSpecial(c)) {
+            out += ' ';
+        } else if (const char* e = entity(c)) {
+            out += e;
+        } else if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out += QStringView(text.data() + i, 2).toUtf8();
+            ++i;
+        } else {
+            out += QStringView(&c, 1).toUtf8();
+        }
+    }
+}
+
 }  // namespace XmlTextCleaning

@@ -43,22 +43,30 @@ void EquinoxXmlFile::end(int depth, const char* tag)
     out_ += kEol;
 }
 
-void EquinoxXmlFile::field(int depth, const char* tag, const QString& value)
+void EquinoxXmlFile::line(int depth, const char* tag, const QString& value, bool clean)
 {
     indent(depth);
     out_ += '<';
     out_ += tag;
     out_ += '>';
-    out_ += value.toUtf8();
+    if (clean)
+        XmlTextCleaning::appendCleanUtf8(out_, value);
+    else
+        out_ += value.toUtf8();
     out_ += "</";
     out_ += tag;
     out_ += '>';
     out_ += kEol;
 }
 
+void EquinoxXmlFile::field(int depth, const char* tag, const QString& value)
+{
+    line(depth, tag, value, false);
+}
+
 void EquinoxXmlFile::text(int depth, const char* tag, const QString& value)
 {
-    field(depth, tag, XmlTextCleaning::clean(value));
+    line(depth, tag, value, true);
 }
 
 QByteArray EquinoxXmlFile::close()

@@ -27,6 +27,7 @@ public:
 
 private:
     void indent(int depth);
+    void line(int depth, const char* tag, const QString& value, bool clean);
 
     QByteArray out_;
     QByteArray list_;
