@@ -3,7 +3,7 @@
 #include "D365Record.h"
 
 #include <QJsonArray>
-#include <QSqlDatabase>
+#include "db/FbDatabase.h"
 #include <QString>
 #include <QVariant>
 
@@ -24,6 +24,8 @@ public:
     int GetK42Customers();
     int GetCategories();
     int GetK42Products();
+    // The product write, for the benchmark's floor.
+    static const char* productStatement();
     // GetCatSort, then GetItemSort: one operation, one mark.
     int GetCatSort();
     int GetVENDGR();
@@ -46,7 +48,7 @@ public:
     static int regularityCode(const QString& text);
 
 private:
-    QSqlDatabase db() const;
+    FbDatabase& db() const;
     void commit();
     int isnOf(const QString& sql, const QString& name, const QString& value);
 

@@ -88,8 +88,10 @@ public:
         const QJsonValue v = member(object, path, name);
         if (v.isString())
             return v.toString();
+        // A null is compared and stored as the empty text: as SQL NULL it would never match
+        // the duplicate check, and every run would book the payment again.
         if (v.isNull())
-            return {};
+            return QStringLiteral("");
         if (v.isDouble() || v.isBool())
             return jsonText(v);
         fail(QStringLiteral("%1 is not a text: %2").arg(path, jsonText(v)));
@@ -259,7 +261,7 @@ bool HorizonImport::HorizonProcessImports()
             log.WriteLog(kFailureLine + QStringLiteral(" Status Code=") + QString::number(response.status)
                          + QLatin1Char('\n') + response.text());
         } else {
-            const QSqlDatabase db = dati.PRECES_DB();
+            FbDatabase& db = dati.PRECES_DB();
             SqlQuery duplicate(db, QString::fromLatin1(kDuplicateSql));
             SqlQuery comment(db, QString::fromLatin1(kCommentSql));
             SqlQuery customer(db, QString::fromLatin1(kCustomerSql));
