@@ -60,7 +60,7 @@ long peakRssKb()
 
 void fillGoods(TMainFormDati& dati, int goods)
 {
-    const auto db = dati.PRECES_DB();
+    auto& db = dati.PRECES_DB();
     execSql(db, QStringLiteral("INSERT INTO N_PRGRUP (ISN, GNOS, EQUINOXPROCESSINGTYPE) VALUES (20, 'Dzērieni', 0)"));
     execSql(db, QStringLiteral("INSERT INTO N_PRGRUP (ISN, GNOS, ISPARENT, EQUINOXPROCESSINGTYPE) VALUES (21, 'Sulas', 20, 1)"));
     SqlQuery insert(db, QStringLiteral(

@@ -48,7 +48,7 @@ bool EquinoxBooking::goodsExists(int key)
 
 double EquinoxBooking::lastIncomingPrice(int goods, const QDate& date, int department)
 {
-    const auto db = context_.dati.PRECES_DB();
+    auto& db = context_.dati.PRECES_DB();
     SqlQuery level(db, QStringLiteral("SELECT CENKODS FROM N_DEPART WHERE ISN=:ISN"));
     level.bind(QStringLiteral("ISN"), department).open();
     const QString expression = QLatin1String(level.asInt(QStringLiteral("CENKODS")) > 0 ? kDiscountedPrice : kPlainPrice);
@@ -93,7 +93,7 @@ int EquinoxBooking::vehicle(const QString& text)
     const QString name = text.trimmed().left(100);
     if (name.isEmpty())
         return 0;
-    const auto db = context_.dati.PRECES_DB();
+    auto& db = context_.dati.PRECES_DB();
     SqlQuery find(db, QStringLiteral("SELECT ISN FROM N_MASINA WHERE GNOS=:GNOS"));
     find.bind(QStringLiteral("GNOS"), name).open();
     if (!find.isEmpty())
@@ -109,7 +109,7 @@ bool EquinoxBooking::addLine(const Sink& sink, int goods, double quantity, int p
     if (!sink.insert(goods, quantity, lastIncomingPrice(goods, sink.date, priceDepartment)))
         return false;
 
-    const auto db = context_.dati.PRECES_DB();
+    auto& db = context_.dati.PRECES_DB();
     SqlQuery deposit(db, QStringLiteral("SELECT ISDEPOZITATARA, DEPOZITATARADAUDZUMS FROM N_KLPREC WHERE ISN=:ISN"));
     deposit.bind(QStringLiteral("ISN"), goods).open();
     const int tare = deposit.asInt(QStringLiteral("ISDEPOZITATARA"));

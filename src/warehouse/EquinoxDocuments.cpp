@@ -89,7 +89,7 @@ void EquinoxDocuments::applyCheckedQuantities(int invoice, const QString& number
         log.WriteLog(QStringLiteral("Equinox saņemšana jau pabeigta Nr=%1 Ispavadz=%2").arg(number).arg(invoice));
         return;
     }
-    const auto db = context_.dati.PRECES_DB();
+    auto& db = context_.dati.PRECES_DB();
     SqlQuery apply(db, QStringLiteral("UPDATE O_PRECE SET DAUDZUMS=DAUDZUMS_PARB, DAUDZUMS_PARB=0 WHERE "
                                       "O_PRECE.ISPAVADZ=:ISPAVADZ AND DAUDZUMS_PARB IS NOT NULL"));
     apply.bind(QStringLiteral("ISPAVADZ"), invoice).exec();
@@ -208,7 +208,7 @@ bool EquinoxDocuments::receipt(const EquinoxFile& file)
             order << l.goods;
         counted[l.goods] += l.quantity;
     }
-    const auto db = context_.dati.PRECES_DB();
+    auto& db = context_.dati.PRECES_DB();
     SqlQuery current(db, QStringLiteral("SELECT DAUDZUMS_PARB FROM O_PRECE WHERE O_PRECE.ISPAVADZ=:ISPAVADZ AND "
                                         "O_PRECE.ISPRECE=:ISPRECE"));
     SqlQuery store(db, QStringLiteral("UPDATE O_PRECE SET DAUDZUMS_PARB=:DAUDZUMS WHERE O_PRECE.ISPAVADZ=:ISPAVADZ AND "
@@ -310,7 +310,7 @@ bool EquinoxDocuments::adjustment(const EquinoxFile& file)
         if (!goodsKnown(g.lines, number))
             return false;
 
-    const auto db = context_.dati.PRECES_DB();
+    auto& db = context_.dati.PRECES_DB();
     const QDateTime day(date, QTime(0, 0));
     for (const Group& g : groups) {
         SqlQuery booked(db, g.incoming ? QStringLiteral("SELECT ISN FROM O_PAVADZ WHERE NR_PAVADZ=:NR_PAVADZ AND "

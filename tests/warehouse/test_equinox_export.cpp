@@ -103,13 +103,15 @@ TEST_F(EquinoxExportTest, OnlyGoodsEditedOnOrAfterTheDayOfTheLastExportWhenAsked
 TEST_F(EquinoxExportTest, TwoThousandFiveHundredGoodsGoIn999999And502)
 {
     {
-        QSqlDatabase c = db->connection();
-        c.transaction();
+        // one transaction for the lot
+        FbDatabase c;
+        c.attach(db->path(), "SYSDBA", "masterkey", {});
         SqlQuery insert(c, "INSERT INTO N_KLPREC (ISN, GNOS, ISPRGRUPA, ARTIKULS, TARA) VALUES (:ISN, 'Prece', 20, :ART, 'F')");
         for (int i = 1; i <= 2500 - 3; ++i)
             insert.bind("ISN", 1000 + i).bind("ART", QString::number(1000 + i)).exec();
-        c.exec("DELETE FROM N_KLPREC WHERE TARA='T'");
-        c.commit();
+        execSql(c, "DELETE FROM N_KLPREC WHERE TARA='T'");
+        c.commitRetaining();
+        c.detach();
     }
     connect();
     ASSERT_TRUE(sendGoods(login()));
