@@ -11,6 +11,9 @@
 #include "platform/Registry.h"
 #include "platform/RunReport.h"
 
+#include <QLocale>
+#include <cmath>
+
 namespace {
 
 const QString kKey = QStringLiteral("EquinoxExp");
@@ -66,7 +69,7 @@ QString stored(const SqlQuery& row, Column c)
     if (v.isNull())
         return {};
     if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
-        return DateText::floatText(v.toDouble());
+        return EquinoxSendGoods::numberText(v.toDouble());
     return v.toString().trimmed();
 }
 
@@ -75,6 +78,27 @@ QString stored(const SqlQuery& row, Column c)
 EquinoxSendGoods::EquinoxSendGoods(ExchangeContext& context, EquinoxLogin login, bool onlyChanged)
     : context_(context), connection_(context, std::move(login)), onlyChanged_(onlyChanged)
 {
+}
+
+QString EquinoxSendGoods::numberText(double value)
+{
+    // A shortest round-trip text of at most 15 significant digits is what rounding to 15
+    // digits gives, and between 1e-4 and 1e15 the 'g' form writes it in fixed notation.
+    const double magnitude = std::abs(value);
+    if (magnitude >= 1e-4 && magnitude < 1e15) {
+        const QString text = QString::number(value, 'f', QLocale::FloatingPointShortest);
+        int digits = 0;
+        bool leading = true;
+        for (const QChar c : text) {
+            if (!c.isDigit() || (leading && c == QLatin1Char('0')))
+                continue;
+            leading = false;
+            ++digits;
+        }
+        if (digits <= 15)
+            return text;
+    }
+    return DateText::floatText(value);
 }
 
 const char* EquinoxSendGoods::articleSql()

@@ -21,6 +21,8 @@ public:
 
     // The goods columns an article is written from, one key (:ISN) at a time.
     static const char* articleSql();
+    // A number as stored: the text DateText::floatText gives, sooner for the usual values.
+    static QString numberText(double value);
     // One article element from a row of articleSql().
     static void writeArticle(EquinoxXmlFile& file, const SqlQuery& row);
 

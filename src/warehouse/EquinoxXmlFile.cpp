@@ -20,7 +20,8 @@ EquinoxXmlFile::EquinoxXmlFile(const QString& xmlNamespace, const char* list) : 
 
 void EquinoxXmlFile::indent(int depth)
 {
-    out_.append(depth, '\t');
+    static const char tabs[] = "\t\t\t\t\t\t\t\t";
+    out_.append(tabs, qMin(depth, 8));
 }
 
 void EquinoxXmlFile::begin(int depth, const char* tag)
@@ -49,10 +50,21 @@ void EquinoxXmlFile::line(int depth, const char* tag, const QString& value, bool
     out_ += '<';
     out_ += tag;
     out_ += '>';
-    if (clean)
+    if (clean) {
         XmlTextCleaning::appendCleanUtf8(out_, value);
-    else
-        out_ += value.toUtf8();
+    } else {
+        // Keys, numbers and fixed words: plain ASCII as a rule.
+        qsizetype ascii = 0;
+        while (ascii < value.size() && value.at(ascii).unicode() < 0x80)
+            ++ascii;
+        const qsizetype start = out_.size();
+        out_.resize(start + ascii);
+        char* p = out_.data() + start;
+        for (qsizetype i = 0; i < ascii; ++i)
+            p[i] = static_cast<char>(value.at(i).unicode());
+        if (ascii < value.size())
+            out_ += QStringView(value).mid(ascii).toUtf8();
+    }
     out_ += "</";
     out_ += tag;
     out_ += '>';

@@ -7,6 +7,9 @@
 #include "warehouse/EquinoxSendPartners.h"
 #include "warehouse/EquinoxTestFtp.h"
 
+#include "platform/DateText.h"
+
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -181,6 +184,16 @@ TEST_F(EquinoxExportTest, AMarkThatFailsIsLoggedAndTheOtherOrdersAreMarked)
     EXPECT_TRUE(logHas("Neizdevās atjaunot pasūtījumam Nr.S-301 statusu !!! "));
     EXPECT_TRUE(logText().contains("order locked by another user"));
     EXPECT_EQ(report.outcome(true), RunReport::Outcome::Failed);
+}
+
+TEST(EquinoxNumbers, AreWrittenAsTheNumberTextHelperWritesThem)
+{
+    QList<double> values{0, 1, -1, 0.5, 1.05, 1.1, 25.5, 480, 0.00123, 1e-4, 9.99e-5, 123456789012345.0, 1e15, 1e16,
+                         0.1 + 0.2, 1.0 / 3, -2.675, 1e-10, 99999999999999.9, 5e300};
+    for (int i = 0; i < 20000; ++i)
+        values << (i % 2 ? -1 : 1) * std::ldexp(static_cast<double>(qHash(i)), (i % 60) - 40) / (1 + i % 7);
+    for (double v : values)
+        EXPECT_EQ(EquinoxSendGoods::numberText(v), DateText::floatText(v)) << v;
 }
 
 // Each step with each FTP value missing: the operator's message, nothing sent, nothing marked.
