@@ -1,6 +1,7 @@
 #include "HostExchanges.h"
 
 #include "d365/D365Exchange.h"
+#include "edi/EdisoftExchange.h"
 #include "payments/HorizonImport.h"
 #include "warehouse/EquinoxImport.h"
 #include "warehouse/EquinoxSendGoods.h"
@@ -12,7 +13,8 @@
 HostExchanges::HostExchanges(ExchangeContext context)
     : UnavailableExchanges(context.log), context_(context),
       webShop_(std::make_unique<WebShopExchange>(context_)),
-      d365_(std::make_unique<D365Exchange>(context_))
+      d365_(std::make_unique<D365Exchange>(context_)),
+      edisoft_(std::make_unique<EdisoftExchange>(context_))
 {
 }
 
@@ -41,6 +43,16 @@ bool HostExchanges::SendPZVesture()
 bool HostExchanges::ReceiveWebCustomers()
 {
     return webShop_->ReceiveWebCustomers();
+}
+
+bool HostExchanges::EdisoftImpProcess()
+{
+    return edisoft_->EdisoftImpProcess();
+}
+
+bool HostExchanges::EdisoftTestImport()
+{
+    return edisoft_->EdisoftTestImport();
 }
 
 bool HostExchanges::HorizonProcessImports()

@@ -7,6 +7,7 @@
 #include <memory>
 
 class D365Exchange;
+class EdisoftExchange;
 class WebShopExchange;
 
 // The exchanges this build carries, each reached through the scheduler's interface;
@@ -21,6 +22,9 @@ public:
     bool SendKlasif() override;
     bool SendPZVesture() override;
     bool ReceiveWebCustomers() override;
+
+    bool EdisoftImpProcess() override;
+    bool EdisoftTestImport() override;
 
     bool HorizonProcessImports() override;
 
@@ -42,4 +46,6 @@ private:
     std::unique_ptr<WebShopExchange> webShop_;
     // Keeps the run's token between the login and the groups.
     std::unique_ptr<D365Exchange> d365_;
+    // Keeps the last [Edisoft] values read for runs that find the section missing.
+    std::unique_ptr<EdisoftExchange> edisoft_;
 };
