@@ -78,15 +78,8 @@ bool ExchangeRunner::runNamed(const QString& name)
     const EquinoxOptions o = host_.scheduler().readEquinoxOptions();
     if (name == QLatin1String("equinox-import"))
         return x.EquinoxImport(o);
-    // "equinox": what the Equinox tick runs, by its switches
-    bool ok = true;
-    if (o.AutoKlienti)
-        ok = x.EquinoxSendPartners(o) && ok;
-    if (o.AutoPreces)
-        ok = x.EquinoxSendGoods(o) && ok;
-    if (o.AutoPasutijumi)
-        ok = x.EquinoxSendOrders(o) && ok;
-    if (o.AutoImports)
-        ok = x.EquinoxImport(o) && ok;
-    return ok;
+    // "equinox": what the Equinox tick runs, by its switches and with its guards
+    if (!o.AutoKlienti && !o.AutoPreces && !o.AutoPasutijumi && !o.AutoImports)
+        host_.report().nothingToDo();
+    return host_.scheduler().runEquinoxSteps(o, &host_.report());
 }

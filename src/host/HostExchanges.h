@@ -30,6 +30,11 @@ public:
     bool HorizonProcessImports() override;
 
     bool TelemaProcess() override;
+    bool EquinoxSendPartners(const EquinoxOptions& options) override;
+    bool EquinoxSendGoods(const EquinoxOptions& options) override;
+    bool EquinoxSendOrders(const EquinoxOptions& options) override;
+    bool EquinoxImport(const EquinoxOptions& options) override;
+    bool EquinoxTestFtp(const EquinoxOptions& options) override;
 
     int LoginD365() override;
     int GetGeneralData() override;

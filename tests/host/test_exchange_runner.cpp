@@ -56,3 +56,22 @@ TEST_F(RunnerTest, EquinoxRunsWhatItsSwitchesSelectAndErrorsFailTheRun)
     EXPECT_TRUE(logHas("Kļūda pie horizon !!!savienojums pārtraukts"));
     EXPECT_FALSE(host->busy().isSet());
 }
+
+TEST_F(RunnerTest, EquinoxStepsAreGuardedLikeTheTickAndAFailedStepFailsTheRun)
+{
+    writeIni("[EquinoxExp]\nAutoKlienti=true\nAutoPreces=true\nAutoPasutijumi=true\nAutoImports=true\n"
+             "TikaiLabotasPreces=false\n");
+    ExchangeRunner run(*host);
+    exchanges.actions["EquinoxSendGoods"] = [] { throw VarnisError("disk full"); };
+    exchanges.results["EquinoxImport"] = 0;
+    EXPECT_EQ(run.run("equinox"), R::Failed);
+    EXPECT_EQ(exchanges.calls,
+              (QStringList{"EquinoxSendPartners", "EquinoxSendGoods", "EquinoxSendOrders", "EquinoxImport"}));
+    EXPECT_TRUE(logHas("Kļūda sūtot uz Equinox preces, process turpinās : disk full"));
+
+    // every switch off: nothing to do by the settings
+    writeIni("[EquinoxExp]\nAutoKlienti=false\nAutoPreces=false\nAutoPasutijumi=false\nAutoImports=false\n"
+             "TikaiLabotasPreces=false\n");
+    ExchangeRunner idle(*host);
+    EXPECT_EQ(idle.run("equinox"), R::NothingToDo);
+}
