@@ -222,6 +222,11 @@ QByteArray D365Connection::requestBody(const QString& inner)
     return (QStringLiteral("{\"_requestBody\": {\"Request\": \"") + jsonEscaped(inner) + QStringLiteral("\"}}")).toUtf8();
 }
 
+QString D365Connection::jsonEscapedText(const QString& text)
+{
+    return jsonEscaped(text);
+}
+
 QString D365Connection::fetchInner(const QString& operation, const QDate& from, const QDate& to)
 {
     for (const FetchText& f : kFetchTexts) {
