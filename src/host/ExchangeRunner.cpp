@@ -39,26 +39,12 @@ ExchangeRunner::Result ExchangeRunner::run(const QString& name)
 bool ExchangeRunner::runD365(bool post)
 {
     Exchanges& x = host_.scheduler().exchanges();
-    if (post)
-        host_.log().WriteLog(QStringLiteral("Sāku D365 Post..."));
     if (x.LoginD365() < 0) {
         host_.log().WriteLog(QStringLiteral("Neizdevās pievienoties pie D365, process turpinās"));
         return false;
     }
-    if (post) {
-        // As the post timer: an error ends the operations, the run still ends with its line.
-        bool ok = false;
-        try {
-            ok = x.PostDocuments() > 0;
-        } catch (const std::exception& e) {
-            const QString line = QStringLiteral("Kļūda pie D365 Post, process turpinās : ") + errorText(e);
-            host_.log().WriteLog(line);
-            host_.busy().set(false, QStringLiteral("d365-post"));
-            host_.report().fail(line);
-        }
-        host_.log().WriteLog(QStringLiteral("Beidzu D365 Post"));
-        return ok;
-    }
+    if (post)
+        return x.PostDocuments() > 0;
     // Every group runs, as an operator asking for a run wants all of it now.
     bool ok = x.GetGeneralData() > 0;
     ok = x.GetPromotionData() > 0 && ok;

@@ -40,26 +40,6 @@ TEST_F(RunnerTest, D365RunsEveryGroupAtOnceAndFailsWhenOneFails)
     EXPECT_TRUE(logHas("Neizdevās pievienoties pie D365, process turpinās"));
 }
 
-TEST_F(RunnerTest, D365PostWritesTheRunsOwnLinesAndEndsAFailureLikeTheTimer)
-{
-    ExchangeRunner run(*host);
-    EXPECT_EQ(run.run("d365-post"), R::Succeeded);
-    EXPECT_EQ(exchanges.calls, (QStringList{"LoginD365", "PostDocuments"}));
-    EXPECT_EQ(logCount("Sāku D365 Post..."), 1);
-    EXPECT_EQ(logCount("Beidzu D365 Post"), 1);
-
-    exchanges.actions["PostDocuments"] = [] { throw VarnisError("galvu atlase neizdevās"); };
-    EXPECT_EQ(run.run("d365-post"), R::Failed);
-    EXPECT_TRUE(logHas("Kļūda pie D365 Post, process turpinās : galvu atlase neizdevās"));
-    EXPECT_EQ(logCount("Beidzu D365 Post"), 2);
-
-    // a refused login ends the run at once
-    exchanges.results["LoginD365"] = -1;
-    EXPECT_EQ(run.run("d365-post"), R::Failed);
-    EXPECT_EQ(logCount("Sāku D365 Post..."), 3);
-    EXPECT_EQ(logCount("Beidzu D365 Post"), 2);
-}
-
 TEST_F(RunnerTest, EquinoxRunsWhatItsSwitchesSelectAndErrorsFailTheRun)
 {
     writeIni("[EquinoxExp]\nAutoKlienti=true\nAutoPreces=false\nAutoPasutijumi=true\nAutoImports=false\n"
