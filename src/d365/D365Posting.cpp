@@ -1,6 +1,7 @@
 #include "D365Posting.h"
 
 #include "D365Connection.h"
+#include "db/DocumentScope.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
 #include "db/My_proc.h"
@@ -465,14 +466,13 @@ bool D365Posting::prepare(const Operation& op, const SqlQuery& head, SqlQuery& l
 void D365Posting::markSent(const Operation& op, const SqlQuery& head, SqlQuery& mark, const QString& number)
 {
     try {
+        DocumentScope scope(ctx_.dati);
         mark.bind(QStringLiteral("DATUMS"), ctx_.clock.now());
         mark.bind(op.key, head.asInt(op.key));
         mark.exec();
-        ctx_.dati.CommitRetaining();
+        scope.commit();
         ctx_.report.moved(1);
     } catch (const std::exception& e) {
-        // Nothing half-done stays in the shared transaction for a later commit to keep.
-        ctx_.dati.Rollback();
         // The service has it; unmarked it goes again at the next run, and this line is
         // how the repeat is recognised there.
         const QString line = L("Kļūda pie ") + op.name + QStringLiteral(". P/Z Nr. ") + number
