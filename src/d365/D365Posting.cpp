@@ -1,7 +1,6 @@
 #include "D365Posting.h"
 
 #include "D365Connection.h"
-#include "db/DocumentScope.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
 #include "db/My_proc.h"
@@ -29,7 +28,14 @@ struct Row {
     const QString& lookedUp;
 };
 
-using Value = std::function<QString(const Row&)>;
+using Format = std::function<QString(const Row&)>;
+
+// A member's value, and whether it changes from line to line: the head's members are
+// formatted once per document.
+struct Value {
+    Format format;
+    bool perLine = true;
+};
 
 struct Member {
     const char* key;
@@ -57,49 +63,54 @@ QString decimals(double value, int places)
 // the service could not read at all.
 Value text(Side s, const char* column)
 {
-    return [s, column](const Row& r) { return quoted(side(r, s).asString(QLatin1String(column))); };
+    const QString c = QString::fromLatin1(column);
+    return {[s, c](const Row& r) { return quoted(side(r, s).asString(c)); }, s == Side::Line};
 }
 
 Value number(Side s, const char* column)
 {
-    return [s, column](const Row& r) { return QString::number(side(r, s).asInt(QLatin1String(column))); };
+    const QString c = QString::fromLatin1(column);
+    return {[s, c](const Row& r) { return QString::number(side(r, s).asInt(c)); }, s == Side::Line};
 }
 
 Value date(Side s, const char* column)
 {
-    return [s, column](const Row& r) {
-        const QDateTime d = side(r, s).asDateTime(QLatin1String(column));
-        return quoted(d.isValid() ? DateText::dateToIso(d.date()) : QString());
-    };
+    const QString c = QString::fromLatin1(column);
+    return {[s, c](const Row& r) {
+                const QDateTime d = side(r, s).asDateTime(c);
+                return quoted(d.isValid() ? DateText::dateToIso(d.date()) : QString());
+            },
+            s == Side::Line};
 }
 
 Value amount(Side s, const char* column)
 {
-    return [s, column](const Row& r) { return decimals(side(r, s).asDouble(QLatin1String(column)), 2); };
+    const QString c = QString::fromLatin1(column);
+    return {[s, c](const Row& r) { return decimals(side(r, s).asDouble(c), 2); }, s == Side::Line};
 }
 
 // Prices and quantities have five decimals.
 Value fine(Side s, const char* column)
 {
-    return [s, column](const Row& r) { return decimals(side(r, s).asDouble(QLatin1String(column)), 5); };
+    const QString c = QString::fromLatin1(column);
+    return {[s, c](const Row& r) { return decimals(side(r, s).asDouble(c), 5); }, s == Side::Line};
 }
 
 Value fixed(const char* literal)
 {
-    return [literal](const Row&) { return QString::fromLatin1(literal); };
+    return {[literal](const Row&) { return QString::fromLatin1(literal); }, false};
 }
 
 Value lookedUp()
 {
-    return [](const Row& r) { return quoted(r.lookedUp); };
+    return {[](const Row& r) { return quoted(r.lookedUp); }, false};
 }
 
 // price × (percent / 100 + 1): a discount or markup applied
 Value adjustedPrice(const char* price, const char* percent)
 {
-    return [price, percent](const Row& r) {
-        return decimals(r.line.asDouble(QLatin1String(price)) * (r.line.asDouble(QLatin1String(percent)) / 100 + 1), 5);
-    };
+    const QString p = QString::fromLatin1(price), f = QString::fromLatin1(percent);
+    return {[p, f](const Row& r) { return decimals(r.line.asDouble(p) * (r.line.asDouble(f) / 100 + 1), 5); }};
 }
 
 QString L(const char* text)
@@ -166,11 +177,11 @@ int D365Posting::PostSAN()
         {"Quantity", fine(Side::Line, "DAUDZUMS")},
         // the sales price with VAT, without it
         {"PriceNoVAT",
-         [](const Row& r) {
+         {[](const Row& r) {
              return decimals(r.line.asDouble(QStringLiteral("PARD_CENA"))
                                  / (r.line.asDouble(QStringLiteral("NODOKLIS")) / 100 + 1),
                              5);
-         }},
+         }}},
     };
     return post(op);
 }
@@ -440,6 +451,10 @@ bool D365Posting::prepare(const Operation& op, const SqlQuery& head, SqlQuery& l
     const QString looked = op.lookUp && !lines.eof() ? op.lookUp(head) : QString();
 
     inner = QStringLiteral("{\"") + op.name + QStringLiteral("\": [");
+    const QString open = QStringLiteral("{ \"Company\": \"") + QLatin1String(D365Connection::kCompany) + QLatin1Char('"');
+    QStringList labels, headParts;
+    for (const Member& m : op.members)
+        labels << QStringLiteral(",\"") + QLatin1String(m.key) + QStringLiteral("\": ");
     bool sendable = true;
     int elements = 0;
     for (; !lines.eof(); lines.next()) {
@@ -454,9 +469,14 @@ bool D365Posting::prepare(const Operation& op, const SqlQuery& head, SqlQuery& l
         if (elements++ > 0)
             inner += QLatin1Char(',');
         const Row row{head, lines, looked};
-        inner += QStringLiteral("{ \"Company\": \"") + QLatin1String(D365Connection::kCompany) + QStringLiteral("\"");
-        for (const Member& m : op.members)
-            inner += QStringLiteral(",\"") + QLatin1String(m.key) + QStringLiteral("\": ") + m.value(row);
+        if (headParts.isEmpty())
+            for (const Member& m : op.members)
+                headParts << (m.value.perLine ? QString() : m.value.format(row));
+        inner += open;
+        for (qsizetype i = 0; i < labels.size(); ++i) {
+            inner += labels[i];
+            inner += op.members[i].value.perLine ? op.members[i].value.format(row) : headParts[i];
+        }
         inner += QLatin1Char('}');
     }
     inner += QStringLiteral("]}");
@@ -465,14 +485,21 @@ bool D365Posting::prepare(const Operation& op, const SqlQuery& head, SqlQuery& l
 
 void D365Posting::markSent(const Operation& op, const SqlQuery& head, SqlQuery& mark, const QString& number)
 {
+    // Not a DocumentScope: it would first commit what came before it (nothing, every
+    // document commits its own mark), and that second commit per document doubles the run.
     try {
-        DocumentScope scope(ctx_.dati);
         mark.bind(QStringLiteral("DATUMS"), ctx_.clock.now());
         mark.bind(op.key, head.asInt(op.key));
         mark.exec();
-        scope.commit();
+        ctx_.dati.CommitRetaining();
         ctx_.report.moved(1);
     } catch (const std::exception& e) {
+        // Nothing of a failed commit may stay for the next document's commit to keep.
+        try {
+            ctx_.dati.Rollback();
+        } catch (const std::exception&) {
+            // a lost connection has taken it with it
+        }
         // The service has it; unmarked it goes again at the next run, and this line is
         // how the repeat is recognised there.
         const QString line = L("Kļūda pie ") + op.name + QStringLiteral(". P/Z Nr. ") + number
