@@ -133,7 +133,7 @@ TEST(RunExchanges, D365PostSendsTheReadyDocumentsAndAgainOnlyWhatWasRefused)
     EXPECT_EQ(db.count("O_PAVADZ", "D365_SENT IS NOT NULL AND PZ_BLOK='T'"), 2);
     db.close();  // the embedded engine lets one process at a time have the file
 
-    service.clear();
+    service.server.clearRequests();
     service.acceptAll();
     const Outcome second = runOnce(dir, "d365-post");
     EXPECT_EQ(second.exitCode, 0) << second.out.toStdString();

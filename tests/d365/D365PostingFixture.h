@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
-// D365's business endpoint as the posting sees it: every document is recorded; the reply
-// is scripted by document number and is an acceptance otherwise. While hanging is set,
-// every call waits without an answer.
+// D365's business endpoint as the posting sees it: it answers by document number, an
+// acceptance unless told otherwise; while hanging is set, every call waits without an answer.
+// What it received is read back from the server's own record.
 class PostingService {
 public:
     struct Post {
@@ -17,34 +17,21 @@ public:
         std::string body;  // as sent
         QString number;    // PackingSlipNum (JournalId) of the first element
     };
-    struct Reply {
-        int status = 200;
-        std::string body = R"({"data":[{"StatusCode":1,"Message":"Dokuments saņemts"}]})";
-    };
     std::atomic<bool> hanging{false};
 
     PostingService()
     {
         server.Post("/data", [this](const httplib::Request& req, httplib::Response& res) {
-            const QJsonObject envelope = QJsonDocument::fromJson(QByteArray::fromStdString(req.body)).object();
-            Post post{{}, envelope.value("_requestBody").toObject().value("Request").toString(), req.body, {}};
-            const QJsonObject inner = QJsonDocument::fromJson(post.inner.toUtf8()).object();
-            if (!inner.isEmpty()) {
-                post.operation = inner.keys().first().toStdString();
-                const QJsonObject first = inner.begin()->toArray().first().toObject();
-                post.number = first.value(first.contains("JournalId") ? "JournalId" : "PackingSlipNum").toString();
-            }
-            Reply reply;
+            std::pair<int, std::string> reply{200, R"({"data":[{"StatusCode":1,"Message":"Dokuments saņemts"}]})"};
             {
                 std::lock_guard<std::mutex> lock(mutex_);
-                posts_.push_back(post);
-                if (const auto it = replies_.find(post.number); it != replies_.end())
+                if (const auto it = replies_.find(parse(req.body).number); it != replies_.end())
                     reply = it->second;
             }
             while (hanging)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            res.status = reply.status;
-            res.set_content(reply.body, "application/json");
+            res.status = reply.first;
+            res.set_content(reply.second, "application/json");
         });
         server.start();
     }
@@ -53,7 +40,7 @@ public:
     void reply(const QString& number, int status, const std::string& body)
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        replies_[number] = Reply{status, body};
+        replies_[number] = {status, body};
     }
     void acceptAll()
     {
@@ -62,8 +49,10 @@ public:
     }
     std::vector<Post> posts() const
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return posts_;
+        std::vector<Post> list;
+        for (const RecordedRequest& r : server.requests())
+            list.push_back(parse(r.body));
+        return list;
     }
     // The document numbers posted by one operation (all when empty), in order.
     QStringList numbers(const std::string& operation = {}) const
@@ -74,18 +63,25 @@ public:
                 list << p.number;
         return list;
     }
-    void clear()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        posts_.clear();
-    }
 
     FakeHttpServer server;
 
 private:
-    mutable std::mutex mutex_;
-    std::vector<Post> posts_;
-    std::map<QString, Reply> replies_;
+    static Post parse(const std::string& body)
+    {
+        const QJsonObject envelope = QJsonDocument::fromJson(QByteArray::fromStdString(body)).object();
+        Post post{{}, envelope.value("_requestBody").toObject().value("Request").toString(), body, {}};
+        const QJsonObject inner = QJsonDocument::fromJson(post.inner.toUtf8()).object();
+        if (!inner.isEmpty()) {
+            post.operation = inner.keys().first().toStdString();
+            const QJsonObject first = inner.begin()->toArray().first().toObject();
+            post.number = first.value(first.contains("JournalId") ? "JournalId" : "PackingSlipNum").toString();
+        }
+        return post;
+    }
+
+    std::mutex mutex_;
+    std::map<QString, std::pair<int, std::string>> replies_;
 };
 
 // A goods database with the clients and goods documents refer to, the exchange logged in
