@@ -31,10 +31,10 @@ public:
     int PostATGR();  // returns
     int PostINV();   // inventory corrections: surplus receipts first, then shortages
 
+private:
     // One kind of document: its selections, its members and its mark.
     struct Operation;
 
-private:
     int post(const Operation& operation);
     // The inner text of one document; false when it must not go (no lines, or a line
     // without a product code, each such line logged).
