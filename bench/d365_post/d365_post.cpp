@@ -146,10 +146,12 @@ int main(int argc, char** argv)
         reset.exec();
         dati.CommitRetaining();
         fake.clearRequests();
+        const int preparesBefore = db.prepareCount();
         QElapsedTimer timer;
         timer.start();
         d365.PostSAN();
         const double posting = seconds(timer);
+        const int prepares = db.prepareCount() - preparesBefore;
         const auto sent = fake.requests();
         fake.clearRequests();
         marked.open();
@@ -176,8 +178,9 @@ int main(int argc, char** argv)
             dati.CommitRetaining();
         }
         const double floorDb = seconds(timer);
-        std::printf("  round %d: posting %6.2f s, floor %6.2f s (%.2f s POSTs + %.2f s updates with a commit each)\n",
-                    round, posting, floorHttp + floorDb, floorHttp, floorDb);
+        std::printf("  round %d: posting %6.2f s (%d statement prepares), floor %6.2f s (%.2f s POSTs + %.2f s "
+                    "updates with a commit each)\n",
+                    round, posting, prepares, floorHttp + floorDb, floorHttp, floorDb);
         std::fflush(stdout);
         bestPosting = std::min(bestPosting, posting);
         bestFloor = std::min(bestFloor, floorHttp + floorDb);
