@@ -120,6 +120,10 @@ QString L(const char* text)
 
 }  // namespace
 
+// The line selections join the goods as ISPRECE+0 = N_KLPREC.ISN: the same rows, but an
+// index on the lines' ISPRECE can no longer lead the engine to walk the whole goods register
+// for every document (as it does when the index statistics are not fresh); the document's
+// own lines lead, and each finds its goods by the key.
 struct D365Posting::Operation {
     QString name;
     QString prefix;  // of the message for a line without a product code
@@ -155,7 +159,7 @@ int D365Posting::PostSAN()
     op.lineSql << QStringLiteral(
         "SELECT N_KLPREC.ARTIKULS5, N_KLPREC.ARTIKULS, N_KLPREC.GNOS, O_PRECE.DAUDZUMS, O_PRECE.CENA, "
         "O_PRECE.PARD_CENA, N_KLPREC.NODOKLIS, O_PRECE.ISN FROM O_PRECE, N_KLPREC WHERE "
-        "O_PRECE.ISPRECE = N_KLPREC.ISN AND O_PRECE.ISPAVADZ=:ISPAVADZ");
+        "O_PRECE.ISPRECE+0 = N_KLPREC.ISN AND O_PRECE.ISPAVADZ=:ISPAVADZ");
     op.markSql << QStringLiteral("UPDATE O_PAVADZ SET D365_SENT=:DATUMS, PZ_BLOK='T' WHERE ISN=:ISPAVADZ");
     op.members = {
         {"ISN", number(Side::Head, "ISPAVADZ")},
@@ -201,7 +205,7 @@ int D365Posting::PostIZR()
     op.key = QStringLiteral("ISPAVOUT");
     op.lineSql << QStringLiteral(
         "SELECT N_KLPREC.ARTIKULS5, O_PRCOUT.DAUDZUMS, O_PRCOUT.CENA, O_PRCOUT.PIECENOJ, O_PRCOUT.ISN, "
-        "N_KLPREC.ARTIKULS, N_KLPREC.GNOS FROM O_PRCOUT, N_KLPREC WHERE O_PRCOUT.ISPRECE = N_KLPREC.ISN AND "
+        "N_KLPREC.ARTIKULS, N_KLPREC.GNOS FROM O_PRCOUT, N_KLPREC WHERE O_PRCOUT.ISPRECE+0 = N_KLPREC.ISN AND "
         "O_PRCOUT.ISPAVOUT=:ISPAVOUT");
     op.markSql << QStringLiteral("UPDATE O_PAVOUT SET D365_SENT=:DATUMS, PZ_BLOK='T' WHERE ISN=:ISPAVOUT");
     op.members = {
@@ -234,7 +238,7 @@ int D365Posting::PostPAR()
     op.key = QStringLiteral("ISPARVPAV");
     op.lineSql << QStringLiteral(
         "SELECT N_KLPREC.ARTIKULS5, N_KLPREC.ARTIKULS, N_KLPREC.GNOS, O_PARPRC.DAUDZUMS, O_PARPRC.CENA, "
-        "O_PARPRC.PARD_CENA, O_PARPRC.ISN FROM O_PARPRC, N_KLPREC WHERE O_PARPRC.ISPRECE = N_KLPREC.ISN AND "
+        "O_PARPRC.PARD_CENA, O_PARPRC.ISN FROM O_PARPRC, N_KLPREC WHERE O_PARPRC.ISPRECE+0 = N_KLPREC.ISN AND "
         "O_PARPRC.ISPARVPAV=:ISPARVPAV");
     op.markSql << QStringLiteral("UPDATE O_PARPAV SET D365_SENT=:DATUMS, PZ_BLOK='T' WHERE ISN=:ISPARVPAV");
     op.members = {
@@ -270,7 +274,7 @@ int D365Posting::PostPAS()
     op.key = QStringLiteral("ISPASPAV");
     op.lineSql << QStringLiteral(
         "SELECT N_KLPREC.ARTIKULS5, N_KLPREC.ARTIKULS, N_KLPREC.GNOS, O_PASPRC.DAUDZUMS, O_PASPRC.CENA, "
-        "O_PASPRC.ATLAIDE, O_PASPRC.ISN FROM O_PASPRC, N_KLPREC WHERE O_PASPRC.ISPRECE = N_KLPREC.ISN AND "
+        "O_PASPRC.ATLAIDE, O_PASPRC.ISN FROM O_PASPRC, N_KLPREC WHERE O_PASPRC.ISPRECE+0 = N_KLPREC.ISN AND "
         "O_PASPRC.ISPASPAV=:ISPASPAV");
     op.markSql << QStringLiteral("UPDATE O_PASPAV SET D365_SENT=:DATUMS, PZ_BLOK='T' WHERE ISN=:ISPASPAV");
     op.members = {
@@ -319,7 +323,7 @@ int D365Posting::PostATGR()
     op.key = QStringLiteral("ISATGPAV");
     op.lineSql << QStringLiteral(
         "SELECT N_KLPREC.ARTIKULS5, N_KLPREC.ARTIKULS, N_KLPREC.GNOS, O_ATGPRC.DAUDZUMS, O_ATGPRC.CENA, "
-        "O_ATGPRC.IEP_CENA, O_ATGPRC.ISN FROM O_ATGPRC, N_KLPREC WHERE O_ATGPRC.ISPRECE = N_KLPREC.ISN AND "
+        "O_ATGPRC.IEP_CENA, O_ATGPRC.ISN FROM O_ATGPRC, N_KLPREC WHERE O_ATGPRC.ISPRECE+0 = N_KLPREC.ISN AND "
         "O_ATGPRC.ISATGPAV=:ISATGPAV");
     // a return is not locked
     op.markSql << QStringLiteral("UPDATE O_ATGPAV SET D365_SENT=:DATUMS WHERE ISN=:ISATGPAV");
@@ -368,11 +372,11 @@ int D365Posting::PostINV()
     op.key = QStringLiteral("ISPAVADZ");
     op.lineSql << QStringLiteral(
                       "SELECT N_KLPREC.ARTIKULS5, N_KLPREC.ARTIKULS, N_KLPREC.GNOS, O_PRECE.DAUDZUMS, O_PRECE.ISN "
-                      "FROM O_PRECE, N_KLPREC WHERE O_PRECE.ISPRECE = N_KLPREC.ISN AND O_PRECE.ISPAVADZ=:ISPAVADZ")
+                      "FROM O_PRECE, N_KLPREC WHERE O_PRECE.ISPRECE+0 = N_KLPREC.ISN AND O_PRECE.ISPAVADZ=:ISPAVADZ")
                // shortages go as negative quantities
                << QStringLiteral(
                       "SELECT N_KLPREC.ARTIKULS5, O_PRCOUT.DAUDZUMS*-1 DAUDZUMS, O_PRCOUT.ISN, N_KLPREC.ARTIKULS, "
-                      "N_KLPREC.GNOS FROM O_PRCOUT, N_KLPREC WHERE O_PRCOUT.ISPRECE = N_KLPREC.ISN AND "
+                      "N_KLPREC.GNOS FROM O_PRCOUT, N_KLPREC WHERE O_PRCOUT.ISPRECE+0 = N_KLPREC.ISN AND "
                       "O_PRCOUT.ISPAVOUT=:ISPAVADZ");
     op.markSql << QStringLiteral("UPDATE O_PAVADZ SET D365_SENT=:DATUMS, PZ_BLOK='T' WHERE ISN=:ISPAVADZ")
                << QStringLiteral("UPDATE O_PAVOUT SET D365_SENT=:DATUMS, PZ_BLOK='T' WHERE ISN=:ISPAVADZ");
