@@ -1,6 +1,6 @@
 // PostSAN speed: N ready receipts of L lines (default 2,000 x 20) posted to a fake D365 on
 // loopback that accepts each, against the floor of the same work done bare: the same bodies
-// POSTed through HttpClient, and one single-row update with a commit per document.
+// POSTed through HttpClient, each followed by one single-row update with a commit.
 //
 //   bench_d365_post [N [L [ROUNDS [--async]]]]     (default 2,000 x 20, 3 rounds)
 
@@ -169,22 +169,23 @@ int main(int argc, char** argv)
         }
         bodyKb = sent.front().body.size() / 1024.0;
 
-        // The floor: the same bodies POSTed bare, and one update with a commit per document.
-        timer.restart();
-        for (const RecordedRequest& r : sent) {
-            if (http.post(fake.url("/data"), QByteArray::fromStdString(r.body), headers).status != 200) {
+        // The floor: the same bodies POSTed bare, each followed by one update with a commit,
+        // in the posting's own rhythm (a POST of a warm loop is quicker than one that follows
+        // a commit).
+        double floorHttp = 0, floorDb = 0;
+        for (int r = 1; r <= receipts; ++r) {
+            timer.restart();
+            if (http.post(fake.url("/data"), QByteArray::fromStdString(sent[r - 1].body), headers).status != 200) {
                 std::fprintf(stderr, "floor POST failed\n");
                 return 1;
             }
-        }
-        const double floorHttp = seconds(timer);
-        fake.clearRequests();
-        timer.restart();
-        for (int r = 1; r <= receipts; ++r) {
+            floorHttp += seconds(timer);
+            timer.restart();
             mark.bind("DATUMS", clock.now()).bind("ISN", r).exec();
             dati.CommitRetaining();
+            floorDb += seconds(timer);
         }
-        const double floorDb = seconds(timer);
+        fake.clearRequests();
         std::printf("  round %d: posting %6.2f s (%d statement prepares), floor %6.2f s (%.2f s POSTs + %.2f s "
                     "updates with a commit each)\n",
                     round, posting, prepares, floorHttp + floorDb, floorHttp, floorDb);
