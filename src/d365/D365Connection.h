@@ -46,6 +46,8 @@ public:
     // The body of every business call: the operation's JSON text as the string
     // _requestBody.Request.
     static QByteArray requestBody(const QString& inner);
+    // The contents of a JSON string: quotes, backslashes and control characters escaped.
+    static QString jsonEscapedText(const QString& text);
     // The inner text of a fetch operation by its request name, FROM and TO filled in.
     // Throws D365Error for a name that is not a fetch operation.
     static QString fetchInner(const QString& operation, const QDate& from, const QDate& to);

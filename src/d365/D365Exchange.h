@@ -2,6 +2,7 @@
 
 #include "D365Connection.h"
 #include "D365MasterData.h"
+#include "D365Posting.h"
 
 #include <QString>
 
@@ -39,15 +40,19 @@ public:
     int GetPurchaseOrders() { return unavailable(QStringLiteral("GetPurchaseOrders")); }
     int GetStoreSales() { return unavailable(QStringLiteral("GetStoreSales")); }
     int GetTransfers() { return unavailable(QStringLiteral("GetTransfers")); }
-    int PostSAN() { return unavailable(QStringLiteral("PostSAN")); }
-    int PostIZR() { return unavailable(QStringLiteral("PostIZR")); }
-    int PostPAR() { return unavailable(QStringLiteral("PostPAR")); }
-    int PostPAS() { return unavailable(QStringLiteral("PostPAS")); }
-    int PostATGR() { return unavailable(QStringLiteral("PostATGR")); }
-    int PostINV() { return unavailable(QStringLiteral("PostINV")); }
+    int PostSAN() { return posting_.PostSAN(); }
+    int PostIZR() { return posting_.PostIZR(); }
+    int PostPAR() { return posting_.PostPAR(); }
+    int PostPAS() { return posting_.PostPAS(); }
+    int PostATGR() { return posting_.PostATGR(); }
+    int PostINV() { return posting_.PostINV(); }
+
+    // Which documents are inventory corrections; the host reads them at start-up.
+    void setInventoryClients(const D365InventoryClients& clients) { posting_.setInventoryClients(clients); }
 
     D365Connection& connection() { return connection_; }
     D365MasterData& masterData() { return masterData_; }
+    D365Posting& posting() { return posting_; }
 
 private:
     using Operation = int (D365Exchange::*)();
@@ -58,4 +63,5 @@ private:
     ExchangeContext& ctx_;
     D365Connection connection_;
     D365MasterData masterData_;
+    D365Posting posting_;
 };

@@ -125,3 +125,8 @@ int HostExchanges::PostDocuments()
 {
     return d365_->PostDocuments();
 }
+
+void HostExchanges::setD365InventoryClients(const D365InventoryClients& clients)
+{
+    d365_->setInventoryClients(clients);
+}

@@ -2,6 +2,7 @@
 
 #include "Exchanges.h"
 
+#include "d365/D365Posting.h"
 #include "db/ExchangeContext.h"
 
 #include <memory>
@@ -41,6 +42,7 @@ public:
     int GetPromotionData() override;
     int GetDocumentData() override;
     int PostDocuments() override;
+    void setD365InventoryClients(const D365InventoryClients& clients);
 
 private:
     ExchangeContext context_;

@@ -1,5 +1,5 @@
 // The program run once against live fakes, as an operator's --run does.
-#include "d365/D365Fixture.h"
+#include "d365/D365PostingFixture.h"
 #include "support/FakeHttpServer.h"
 #include "support/GoodsDb.h"
 
@@ -99,4 +99,44 @@ TEST(RunExchanges, D365GetImportsMasterDataAndReportsTheGroupItCouldNotFinish)
     EXPECT_FALSE(run.out.contains("s3cret"));
     EXPECT_EQ(db.count("N_KLIENT", "IDKODS='V000900'"), 1);
     EXPECT_EQ(db.scalar("SELECT GNOS FROM N_KLIENT WHERE IDKODS='V000900'").toString(), "SIA Jaunais Piegādātājs");
+}
+
+TEST(RunExchanges, D365PostSendsTheReadyDocumentsAndAgainOnlyWhatWasRefused)
+{
+    QTemporaryDir dir;
+    GoodsDb db;
+    db.exec("INSERT INTO N_KLIENT (ISN, GNOS, IDKODS) VALUES (2, 'SIA Piens', 'V000102')");
+    db.exec("INSERT INTO N_KLIENT (ISN, GNOS, IDKODS) VALUES (90, 'Inventarizācija', 'INV')");
+    db.exec("INSERT INTO N_KLPREC (ISN, ARTIKULS, ARTIKULS5, GNOS) VALUES (101, '100101', 'P100101', 'Piens')");
+    for (const auto& [isn, client] : {std::pair{1, 2}, {2, 2}, {3, 90}}) {
+        db.exec("INSERT INTO O_PAVADZ (ISN, ISKLIENT, NR_PAVADZ, D365_READY) VALUES (:ISN, :K, :NR, 'T')",
+                {{"ISN", isn}, {"K", client}, {"NR", QStringLiteral("N%1").arg(isn)}});
+        db.exec("INSERT INTO O_PRECE (ISPAVADZ, ISPRECE, DAUDZUMS) VALUES (:ISN, 101, 3)", {{"ISN", isn}});
+    }
+    db.close();
+    FakeD365 d365;
+    PostingService service;
+    service.reply("N2", 200, R"({"data":[{"StatusCode":0,"Message":"Nezināms piegādātājs"}]})");
+    // only the inventory supplier is set: it still keeps its receipt out of PostSAN
+    writeIni(dir, db.path(),
+             QStringLiteral("[D365]\nLoginHttps=%1\nRESTHttps=%2\nClientID=varnis-client\nSecretKey=s3cret\n"
+                            "InventPiegadatajs=90\n")
+                 .arg(d365.server.url("/token"), service.server.url("/data")));
+
+    const Outcome first = runOnce(dir, "d365-post");
+    EXPECT_EQ(first.exitCode, 0) << first.out.toStdString();
+    for (const char* line : {"Sāku D365 Post...", "Kļūda datos. P/Z Nr. N2 StatusCode=0 Nezināms piegādātājs",
+                             "PostINV OK", "Beidzu D365 Post"})
+        EXPECT_TRUE(first.out.contains(QString::fromUtf8(line))) << line;
+    EXPECT_EQ(service.numbers("PostSAN"), (QStringList{"N1", "N2"}));
+    EXPECT_EQ(service.numbers("PostINV"), QStringList{"N3"});
+    EXPECT_EQ(db.count("O_PAVADZ", "D365_SENT IS NOT NULL AND PZ_BLOK='T'"), 2);
+    db.close();  // the embedded engine lets one process at a time have the file
+
+    service.server.clearRequests();
+    service.acceptAll();
+    const Outcome second = runOnce(dir, "d365-post");
+    EXPECT_EQ(second.exitCode, 0) << second.out.toStdString();
+    EXPECT_EQ(service.numbers(), QStringList{"N2"});
+    EXPECT_EQ(db.count("O_PAVADZ", "D365_SENT IS NULL"), 0);
 }

@@ -9,6 +9,8 @@
 //   POST /api/services/VarnisServices/Request    {"_requestBody": {"Request": "<operation JSON>"}}
 //
 // --products N adds N generated products to GetK42Products (for trying larger loads).
+// Posted documents are accepted, all but the receipt ZP-004531, which is refused with
+// status 0 and a message.
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -289,6 +291,22 @@ void logLine(const QString& text)
     std::fflush(stdout);
 }
 
+// The one document number the demo's service refuses, as D365 does with bad data.
+const char* const kRefusedDocument = "ZP-004531";
+
+// A posted document: accepted, unless it is the refused one.
+std::string postReply(const QString& operation, const QJsonArray& elements)
+{
+    const QJsonObject first = elements.isEmpty() ? QJsonObject() : elements.first().toObject();
+    const QString number = first.value(first.contains("JournalId") ? "JournalId" : "PackingSlipNum").toString();
+    if (number == QLatin1String(kRefusedDocument)) {
+        logLine(QStringLiteral("%1 %2: refused").arg(operation, number));
+        return R"({"data":[{"StatusCode":0,"Message":"Piegādātāja pavadzīme jau ir reģistrēta"}]})";
+    }
+    logLine(QStringLiteral("%1 %2: accepted, %3 lines").arg(operation, number).arg(elements.size()));
+    return R"({"data":[{"StatusCode":1,"Message":"Dokuments saņemts"}]})";
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -353,8 +371,7 @@ int main(int argc, char** argv)
         }
         const QString operation = inner.keys().first();
         if (operation.startsWith("Post")) {
-            logLine(QStringLiteral("%1: accepted").arg(operation));
-            res.set_content(R"({"data":[{"StatusCode":1,"Message":"Dokuments saņemts"}]})", "application/json");
+            res.set_content(postReply(operation, inner.value(operation).toArray()), "application/json");
             return;
         }
         std::lock_guard<std::mutex> lock(mutex);
