@@ -111,8 +111,9 @@ bool EquinoxDocuments::completion(const EquinoxFile& file)
     SqlQuery invoices(context_.dati.PRECES_DB(), QLatin1String(kInvoicesByOrder));
     invoices.bind(QStringLiteral("PASUT_NR"), number).open();
     if (invoices.isEmpty()) {
+        // Nothing to complete: the warehouse's word is logged and the file is done.
         context_.log.WriteLog(QStringLiteral("Equinox nav atrasta saņemšanas pavadzīme Pasūtījuma Nr=") + number);
-        return false;
+        return true;
     }
     for (; !invoices.eof(); invoices.next())
         applyCheckedQuantities(invoices.asInt(QStringLiteral("ISN")), invoices.asString(QStringLiteral("NR_PAVADZ")),
@@ -192,7 +193,7 @@ bool EquinoxDocuments::receipt(const EquinoxFile& file)
     if (!isSupplier || invoice.isEmpty()) {
         context_.log.WriteLog(QStringLiteral("Nav saņemšanas pavadzīme Isklient=") + partner
                               + QStringLiteral(" Pasūtījuma Nr=") + number);
-        return false;
+        return true;
     }
     const int key = invoice.asInt(QStringLiteral("ISN"));
     const QString invoiceNumber = invoice.asString(QStringLiteral("NR_PAVADZ"));
@@ -238,6 +239,12 @@ bool EquinoxDocuments::shipment(const EquinoxFile& file)
     const QString number = r.value(QStringLiteral("outbound_order_no"));
     const auto from = EquinoxBooking::department(r.value(QStringLiteral("erp_wh_code")));
     const auto to = EquinoxBooking::department(r.value(QStringLiteral("partner_code")));
+    // A shipment to a customer is no transfer of the goods database: logged, and the file is
+    // done. A department code that names no department is a fault of the file.
+    if (from && !to) {
+        departmentsKnown(number, from, to);
+        return true;
+    }
     if (!departmentsKnown(number, from, to))
         return false;
     QList<Line> lines;

@@ -381,8 +381,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "Equinox fails nav pilnīgs: "},
         BadFile{"UnknownGoods", shipment("S-3", "ERP_3", "ERP_2", "", {{"200", "1"}, {"777", "1"}}),
                 "Equinox nav atrasta prece Isprece=777 Nr=S-3"},
-        BadFile{"CustomerNotADepartment", shipment("S-4", "ERP_3", "10", "", {{"200", "1"}}),
-                "Pasūtījumā Nr=S-4 kļūda pie nodaļu ISN. IsnodalaNo=3 IsnodalaUz=0"},
         BadFile{"UnknownDepartment", receipt("R-4", "ERP_44", "ERP_3", "", {{"200", "1"}}),
                 "Pasūtījumā Nr=R-4 kļūda pie nodaļu ISN. IsnodalaNo=44 IsnodalaUz=3"},
         BadFile{"NotANumber", shipment("S-5", "ERP_3", "ERP_2", "", {{"200", "daudz"}}),
@@ -391,14 +389,36 @@ INSTANTIATE_TEST_SUITE_P(
                                                           "</partner_code><erp_wh_code>ERP_3</erp_wh_code><article_id>200"
                                                           "</article_id>"),
                 "Equinox failā Nr=S-6 preču (1) un daudzumu (0) skaits nesakrīt"},
-        BadFile{"CountBeforeTheInvoice", receipt("P-999", "12", "ERP_3", "", {{"200", "1"}}),
-                "Nav saņemšanas pavadzīme Isklient=12 Pasūtījuma Nr=P-999"},
-        BadFile{"DoneWithoutInvoice", completion("P-999"),
-                "Equinox nav atrasta saņemšanas pavadzīme Pasūtījuma Nr=P-999"},
         BadFile{"AdjustmentWithoutWarehouse", adjustment("A-2", "2026-12-07", "", {{"3", "3", "200", "1"}}),
                 "Equinox korekcijā Nr=A-2 kļūda pie noliktavas: 3 3"},
         BadFile{"AdjustmentDate", adjustment("A-3", "07.12.2026", "", {{"ERP_3", "ERP_3", "200", "1"}}),
                 "Equinox korekcijā Nr=A-3 nav nolasāms posting_date: "}),
+    [](const ::testing::TestParamInfo<BadFile>& info) { return std::string(info.param.name); });
+
+// Results with nothing of the goods database to book: the warehouse's word is logged, the
+// file is done, and the run is not failed for it.
+class EquinoxNothingToBookTest : public EquinoxImportTest, public ::testing::WithParamInterface<BadFile> {};
+
+TEST_P(EquinoxNothingToBookTest, IsLoggedAndDone)
+{
+    connect();
+    offer("other.XML", GetParam().file);
+    EXPECT_TRUE(importNow());
+    EXPECT_TRUE(setAside().isEmpty());
+    EXPECT_TRUE(logHas(QString::fromUtf8(GetParam().reason))) << GetParam().reason;
+    EXPECT_EQ(documentsBooked(), 0);
+    EXPECT_EQ(db->count("O_PRECE", "DAUDZUMS_PARB IS NOT NULL"), 0);
+    EXPECT_EQ(db->count("O_TEKATLIK"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, EquinoxNothingToBookTest,
+    ::testing::Values(BadFile{"ShipmentToACustomer", shipment("S-4", "ERP_3", "10", "", {{"200", "1"}}),
+                              "Pasūtījumā Nr=S-4 kļūda pie nodaļu ISN. IsnodalaNo=3 IsnodalaUz=0"},
+                      BadFile{"CountWithoutItsInvoice", receipt("P-999", "12", "ERP_3", "", {{"200", "1"}}),
+                              "Nav saņemšanas pavadzīme Isklient=12 Pasūtījuma Nr=P-999"},
+                      BadFile{"DoneWithoutInvoice", completion("P-999"),
+                              "Equinox nav atrasta saņemšanas pavadzīme Pasūtījuma Nr=P-999"}),
     [](const ::testing::TestParamInfo<BadFile>& info) { return std::string(info.param.name); });
 
 // Layouts of the same shipment: what the warehouse's software may send.
