@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
+#include "platform/RunReport.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -186,8 +187,10 @@ int D365Connection::LoginD365()
     else if (settings_.SecretKey.isEmpty())
         missing = QStringLiteral("Nav ievadīta slēptā atslēga !!!");
     if (!missing.isEmpty()) {
-        // Without a token every request would fail: the run ends like a failed login.
-        ctx_.dialogs.showMessage(missing);
+        // Logged, not shown: nobody waits at an unattended host. Without a token every
+        // request would fail, so the run ends like a failed login.
+        ctx_.log.WriteLog(missing);
+        ctx_.report.refuse(missing);
         return -1;
     }
 
@@ -209,11 +212,10 @@ int D365Connection::LoginD365()
         return -1;
     }
     token_ = readToken(r.text());
-    if (token_.isEmpty()) {
-        // A success without a token would only make every later request fail.
+    // A 200 reply without a token still counts as a login: the groups fail on their requests
+    // and are tried again at the next tick, where -1 would stop D365 until someone presses Start.
+    if (token_.isEmpty())
         ctx_.log.WriteLog(QStringLiteral("Kļūda iegūstot piekļuves kodu (3) D365. Atbildē nav access_token: ") + r.text());
-        return -1;
-    }
     return 1;
 }
 
@@ -313,11 +315,15 @@ QDate D365Connection::today() const
 QDate D365Connection::readMark(const QString& markName) const
 {
     RegistryKey key(ctx_.registry);
-    if (!key.OpenKey(kKey, false))
+    if (!key.OpenKey(kKey, false) || !key.ValueExists(markName))
         return defaultMarkDate();
     try {
-        return key.ReadDate(markName);
+        // Registry dates may carry a time of day.
+        return key.ReadDateTime(markName).date();
     } catch (const RegistryError&) {
+        // An unreadable mark restarts the whole period: say so.
+        ctx_.log.WriteLog(QStringLiteral("%1: datums \"%2\" nav nolasāms, lieto %3")
+                              .arg(markName, key.ReadString(markName), DateText::date(defaultMarkDate())));
         return defaultMarkDate();
     }
 }

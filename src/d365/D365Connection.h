@@ -36,8 +36,8 @@ public:
 
     explicit D365Connection(ExchangeContext& context);
 
-    // Reads [D365] and obtains a token: 1 when it was obtained, -1 otherwise (after the
-    // message that says why; a missing setting is shown to the operator).
+    // Reads [D365] and obtains a token: 1 when the token endpoint answered 200, -1 otherwise
+    // (after the line that says why; a missing setting is logged and refuses the run).
     int LoginD365();
     void ReadSettings();
     const D365Settings& settings() const { return settings_; }

@@ -49,6 +49,8 @@ int D365Exchange::PostDocuments()
 
 int D365Exchange::unavailable(const QString& operation)
 {
+    // Counts as done, so that it holds back neither the operations after it nor the group's
+    // due time.
     ctx_.log.WriteLog(notAvailableLine(operation));
-    return -1;
+    return 0;
 }

@@ -52,7 +52,7 @@ public:
 private:
     using Operation = int (D365Exchange::*)();
     int runGroup(std::initializer_list<Operation> operations);
-    // An operation that this build does not carry: one line, and a failure that stops its group.
+    // An operation that this build does not carry: its line, and done for the group's order.
     int unavailable(const QString& operation);
 
     ExchangeContext& ctx_;

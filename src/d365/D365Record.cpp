@@ -45,8 +45,13 @@ QString D365Record::text(const QString& key) const
         return v.toString();
     case QJsonValue::Bool:
         return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    case QJsonValue::Double:
-        return DateText::floatText(v.toDouble());
+    case QJsonValue::Double: {
+        // Codes sent as numbers are written whole, never as exponent text.
+        const double d = v.toDouble();
+        if (d == std::floor(d) && std::fabs(d) < 9.2e18)
+            return QString::number(v.toInteger(static_cast<qint64>(d)));
+        return DateText::floatText(d);
+    }
     case QJsonValue::Null:
         return {};
     default:

@@ -30,8 +30,8 @@ const HttpResponse& TPapildlogs::Execute()
     r.method = "POST";
     r.url = baseUrl_;
     r.headers = headers_;
-    r.connectTimeoutMs = kTimeoutMs;
-    r.timeoutMs = kTimeoutMs;
+    r.connectTimeoutMs = timeoutMs_;
+    r.timeoutMs = timeoutMs_;
     QByteArray contentType = contentType_;
     if (!bodyParameters_.isEmpty()) {
         // Encoded, so that a secret holding '&', '+', '=' or '%' reaches the service unchanged.

@@ -11,8 +11,10 @@
 // a run. It once sat on an auxiliary form that was never shown; here it is a plain object.
 class TPapildlogs {
 public:
-    // Connect and read time-out of every D365 call.
+    // Connect and read time-out of every D365 call: the wait for the connection and for the
+    // next data, not a cap on a whole reply (a first product list takes longer).
     static constexpr int kTimeoutMs = 180000;
+    void setTimeoutMs(int ms) { timeoutMs_ = ms; }  // tests shorten it
 
     // Back to the defaults before every call (no parameters, no body), so nothing left
     // from an earlier call, an address or an authorization, takes part in the next.
@@ -33,6 +35,7 @@ public:
 
 private:
     HttpClient client_;
+    int timeoutMs_ = kTimeoutMs;
     QString baseUrl_;
     QList<QPair<QByteArray, QByteArray>> headers_;
     QList<QPair<QString, QString>> bodyParameters_;

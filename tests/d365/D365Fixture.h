@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 // The process log as a list of lines.
 class RecordingLog : public Log {
@@ -93,7 +94,23 @@ public:
                 reply.body = listBody(defaultList(call.operation), QJsonArray());
             }
             res.status = reply.status;
-            res.set_content(reply.body, "application/json");
+            const auto slow = trickleMs_.find(call.operation);
+            if (slow == trickleMs_.end()) {
+                res.set_content(reply.body, "application/json");
+                return;
+            }
+            // ten pieces, trickleMs apart
+            const std::string body = reply.body;
+            const int pause = slow->second;
+            res.set_chunked_content_provider("application/json", [body, pause](size_t offset, httplib::DataSink& sink) {
+                if (offset >= body.size()) {
+                    sink.done();
+                    return true;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+                const size_t piece = std::max<size_t>(1, body.size() / 10);
+                return sink.write(body.data() + offset, std::min(piece, body.size() - offset));
+            });
         });
         server.start();
     }
@@ -108,6 +125,12 @@ public:
     {
         std::lock_guard<std::mutex> lock(mutex_);
         replies_[operation] = list;
+    }
+    // The replies of an operation arrive in ten pieces, pauseMs apart.
+    void trickle(const std::string& operation, int pauseMs)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        trickleMs_[operation] = pauseMs;
     }
     void records(const std::string& operation, const QJsonArray& records)
     {
@@ -162,6 +185,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<Call> calls_;
     std::map<std::string, std::vector<Reply>> replies_;
+    std::map<std::string, int> trickleMs_;
 };
 
 // A goods database, the data module on it, a settings file whose [D365] points at the
