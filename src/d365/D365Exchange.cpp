@@ -6,7 +6,7 @@
 #include "platform/Log.h"
 
 D365Exchange::D365Exchange(ExchangeContext& context)
-    : ctx_(context), connection_(context), masterData_(context, connection_)
+    : ctx_(context), connection_(context), masterData_(context, connection_), prices_(context, connection_)
 {
 }
 

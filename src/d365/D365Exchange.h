@@ -2,6 +2,7 @@
 
 #include "D365Connection.h"
 #include "D365MasterData.h"
+#include "D365Prices.h"
 
 #include <QString>
 
@@ -32,10 +33,10 @@ public:
     int GetVENDGR() { return masterData_.GetVENDGR(); }
     int GetK42Customers() { return masterData_.GetK42Customers(); }
 
-    int GetPrices() { return unavailable(QStringLiteral("GetPrices")); }
-    int GetPurchPrices() { return unavailable(QStringLiteral("GetPurchPrices")); }
-    int GetPromoPeriodA() { return unavailable(QStringLiteral("GetPromoPeriodA")); }
-    int GetPromoPeriod() { return unavailable(QStringLiteral("GetPromoPeriod")); }
+    int GetPrices() { return prices_.GetPrices(); }
+    int GetPurchPrices() { return prices_.GetPurchPrices(); }
+    int GetPromoPeriodA() { return prices_.GetPromoPeriodA(); }
+    int GetPromoPeriod() { return prices_.GetPromoPeriod(); }
     int GetPurchaseOrders() { return unavailable(QStringLiteral("GetPurchaseOrders")); }
     int GetStoreSales() { return unavailable(QStringLiteral("GetStoreSales")); }
     int GetTransfers() { return unavailable(QStringLiteral("GetTransfers")); }
@@ -48,6 +49,7 @@ public:
 
     D365Connection& connection() { return connection_; }
     D365MasterData& masterData() { return masterData_; }
+    D365Prices& prices() { return prices_; }
 
 private:
     using Operation = int (D365Exchange::*)();
@@ -58,4 +60,5 @@ private:
     ExchangeContext& ctx_;
     D365Connection connection_;
     D365MasterData masterData_;
+    D365Prices prices_;
 };

@@ -90,6 +90,16 @@ int D365Record::integer(const QString& key) const
     return static_cast<int>(d);
 }
 
+QDate D365Record::date(const QString& key) const
+{
+    const QString t = text(key);
+    try {
+        return DateText::isoToDate(t);
+    } catch (const ConvertError&) {
+        fail(key, QStringLiteral("nav datums (%1)").arg(t.left(60)));
+    }
+}
+
 D365Record D365Record::object(const QString& key) const
 {
     const QJsonValue v = member(key);
