@@ -293,7 +293,8 @@ void D365Connection::walk(const QString& operation, const QJsonArray& records,
 }
 
 int D365Connection::runFetch(const QString& operation, const QString& listName, const QString& markName,
-                             const std::function<void(const D365Record&)>& importRecord)
+                             const std::function<void(const D365Record&)>& importRecord,
+                             const std::function<bool()>& allStored)
 {
     startLine(operation);
     const QDate from = markName.isEmpty() ? today() : readMark(markName);
@@ -301,6 +302,8 @@ int D365Connection::runFetch(const QString& operation, const QString& listName, 
     if (fetch(operation, fetchInner(operation, from, today().addDays(1)), listName, records) < 0)
         return -1;
     walk(operation, records, importRecord);
+    if (allStored && !allStored())
+        return -1;
     if (!markName.isEmpty())
         writeMark(markName);
     endLine(operation);

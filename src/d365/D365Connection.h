@@ -69,8 +69,11 @@ public:
 
     // The whole frame of a one-request fetch: start line, mark (markName may be empty),
     // request, records, new mark, end line. 0 on success, -1 on a logged failure.
+    // allStored, when given, is asked after the last record: false keeps the mark where it
+    // is and gives -1, so that the next run asks for the records again.
     int runFetch(const QString& operation, const QString& listName, const QString& markName,
-                 const std::function<void(const D365Record&)>& importRecord);
+                 const std::function<void(const D365Record&)>& importRecord,
+                 const std::function<bool()>& allStored = {});
 
     QDate today() const;
     QDate readMark(const QString& markName) const;

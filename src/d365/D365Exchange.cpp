@@ -6,7 +6,8 @@
 #include "platform/Log.h"
 
 D365Exchange::D365Exchange(ExchangeContext& context)
-    : ctx_(context), connection_(context), masterData_(context, connection_), prices_(context, connection_)
+    : ctx_(context), connection_(context), masterData_(context, connection_), prices_(context, connection_),
+      documents_(context, connection_, masterData_)
 {
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "D365Connection.h"
+#include "D365Documents.h"
 #include "D365MasterData.h"
 #include "D365Prices.h"
 
@@ -37,9 +38,9 @@ public:
     int GetPurchPrices() { return prices_.GetPurchPrices(); }
     int GetPromoPeriodA() { return prices_.GetPromoPeriodA(); }
     int GetPromoPeriod() { return prices_.GetPromoPeriod(); }
-    int GetPurchaseOrders() { return unavailable(QStringLiteral("GetPurchaseOrders")); }
-    int GetStoreSales() { return unavailable(QStringLiteral("GetStoreSales")); }
-    int GetTransfers() { return unavailable(QStringLiteral("GetTransfers")); }
+    int GetPurchaseOrders() { return documents_.GetPurchaseOrders(); }
+    int GetStoreSales() { return documents_.GetStoreSales(); }
+    int GetTransfers() { return documents_.GetTransfers(); }
     int PostSAN() { return unavailable(QStringLiteral("PostSAN")); }
     int PostIZR() { return unavailable(QStringLiteral("PostIZR")); }
     int PostPAR() { return unavailable(QStringLiteral("PostPAR")); }
@@ -61,4 +62,5 @@ private:
     D365Connection connection_;
     D365MasterData masterData_;
     D365Prices prices_;
+    D365Documents documents_;
 };
