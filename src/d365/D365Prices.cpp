@@ -114,7 +114,7 @@ void D365Prices::failed(const QString& product, const QString& error, int isn, c
     }
     commit();
     ctx_.log.WriteLog(QStringLiteral("Kļūda mainot datus N_KLPREC 5. artikuls : ") + product + QStringLiteral(" Error : ")
-                      + error);
+                      + error.simplified());
 }
 
 int D365Prices::GetPrices()
