@@ -187,15 +187,17 @@ int D365Prices::GetPurchPrices()
                         both ? QStringLiteral("UPDATE N_KLPREC SET NEWIEPCENA=:CENA, NEWIEPCENA2=:CENA WHERE ISN=:ISN")
                              : QStringLiteral("UPDATE N_KLPREC SET NEWIEPCENA=:CENA WHERE ISN=:ISN"),
                         {{QStringLiteral("CENA"), price}, {QStringLiteral("ISN"), isn}});
-                journal(QStringLiteral("D365 MAINA NEWIEPCENA"), isn, QStringLiteral("No D365 GetPurchPrices ") + name);
+                // journalled once the record has been stored whole (below)
+                QList<QPair<QString, QString>> entries{
+                    {QStringLiteral("D365 MAINA NEWIEPCENA"), QStringLiteral("No D365 GetPurchPrices ") + name}};
                 if (recalc) {
-                    journal(QStringLiteral("D365 MAINA NO NEWIEPCENA"), isn, kRecalcNote);
+                    entries.append({QStringLiteral("D365 MAINA NO NEWIEPCENA"), kRecalcNote});
                     // An empty formula is no net price: NET_CENA keeps its value.
                     const QString formula = lookup.asString(QStringLiteral("NETCENAALGORITM"));
                     const double net = levels_.EvaluatePriceFormula(formula, isn);
                     const bool stored = !formula.trimmed().isEmpty() && (net != 0.0 || formula.contains(QLatin1String("<NULL>")));
                     if (stored) {
-                        journal(QStringLiteral("D365 MAINA NO NET_CENA"), isn, kRecalcNote);
+                        entries.append({QStringLiteral("D365 MAINA NO NET_CENA"), kRecalcNote});
                         execSql(ctx_.dati.PRECES_DB(), QStringLiteral("UPDATE N_KLPREC SET NET_CENA=:NET_CENA WHERE ISN=:ISN"),
                                 {{QStringLiteral("NET_CENA"), net}, {QStringLiteral("ISN"), isn}});
                     }
@@ -213,6 +215,8 @@ int D365Prices::GetPurchPrices()
                                 markups);
                     }
                 }
+                for (const auto& [code, note] : entries)
+                    journal(code, isn, note);
                 // One commit for the record: a failure half way leaves the old price, so the
                 // rerun does the record again instead of finding the price and doing nothing.
                 commit();
