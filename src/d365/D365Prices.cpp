@@ -35,12 +35,6 @@ QString pardcena(int level)
     return QStringLiteral("PARDCENA%1").arg(level);
 }
 
-// The product of a price record, or "" when the record has none (the error line says why).
-QString productOf(const D365Record& r)
-{
-    return r.has(QStringLiteral("Product")) ? r.text(QStringLiteral("Product")) : QString();
-}
-
 class NoteFailed : public VarnisError {
     using VarnisError::VarnisError;
 };
@@ -87,13 +81,15 @@ void D365Prices::journal(const QString& code, int isn, const QString& note)
                                       QDateTime(ctx_.clock.now().date(), QTime(0, 0)));
 }
 
-void D365Prices::imported(const QString& product, const std::function<void()>& importRecord)
+void D365Prices::imported(const D365Record& r, const std::function<void(const QString&)>& importRecord)
 {
     failedIsn_ = 0;
     failedLevels_.clear();
     failedMarkups_.clear();
+    QString product;  // empty in the error line when the record has none
     try {
-        importRecord();
+        product = r.text(QStringLiteral("Product"));
+        importRecord(product);
     } catch (const std::exception& e) {
         failed(product, errorText(e), failedIsn_, failedLevels_);
     }
@@ -121,9 +117,8 @@ int D365Prices::GetPrices()
 {
     SqlQuery lookup(ctx_.dati.PRECES_DB(), QString::fromLatin1(kPriceLookup));
     return connection_.runFetch(QStringLiteral("GetPrices"), QStringLiteral("GetPrices"), QString(), [&](const D365Record& r) {
-        const QString product = productOf(r);
-        imported(product, [&] {
-            lookup.bind(QStringLiteral("ARTIKULS5"), r.text(QStringLiteral("Product")));
+        imported(r, [&](const QString& product) {
+            lookup.bind(QStringLiteral("ARTIKULS5"), product);
             lookup.open();
             const int isn = lookup.asInt(QStringLiteral("ISN"));
             if (isn <= 0) {
@@ -165,9 +160,8 @@ int D365Prices::GetPurchPrices()
     SqlQuery lookup(ctx_.dati.PRECES_DB(), QString::fromLatin1(kPurchLookup));
     return connection_.runFetch(
         QStringLiteral("GetPurchPrices"), QStringLiteral("GetPurchPrices"), QString(), [&](const D365Record& r) {
-            const QString product = productOf(r);
-            imported(product, [&] {
-                lookup.bind(QStringLiteral("ARTIKULS5"), r.text(QStringLiteral("Product")));
+            imported(r, [&](const QString& product) {
+                lookup.bind(QStringLiteral("ARTIKULS5"), product);
                 lookup.open();
                 const int isn = lookup.asInt(QStringLiteral("ISN"));
                 if (isn <= 0) {
@@ -230,9 +224,8 @@ int D365Prices::GetPromoPeriod()
     SqlQuery lookup(ctx_.dati.PRECES_DB(), QString::fromLatin1(kPromoLookup));
     return connection_.runFetch(
         QStringLiteral("GetPromoPeriod"), QStringLiteral("GetPromoPeriod"), QString(), [&](const D365Record& r) {
-            const QString product = productOf(r);
-            imported(product, [&] {
-                lookup.bind(QStringLiteral("ARTIKULS5"), r.text(QStringLiteral("Product")));
+            imported(r, [&](const QString& product) {
+                lookup.bind(QStringLiteral("ARTIKULS5"), product);
                 lookup.open();
                 const int isn = lookup.asInt(QStringLiteral("ISN"));
                 if (isn <= 0) {
@@ -301,14 +294,13 @@ int D365Prices::GetPromoPeriodA()
                    QStringLiteral("UPDATE N_KLPREC SET AKCIJAS_VEIDS_2=:AKCIJAS_VEIDS WHERE ARTIKULS5=:ARTIKULS5"));
     return connection_.runFetch(
         QStringLiteral("GetPromoPeriodA"), QStringLiteral("GetPromoPeriodA"), QString(), [&](const D365Record& r) {
-            const QString product = productOf(r);
-            imported(product, [&] {
+            imported(r, [&](const QString& product) {
                 SqlQuery& update = r.text(QStringLiteral("PromoType")) == QLatin1String("Top") ? top : other;
                 const QString label = isLive(r.text(QStringLiteral("PromoStatus")))
                     ? periodText(r) + QLatin1Char(' ') + r.text(QStringLiteral("PromoDesignation"))
                     : QStringLiteral("");
                 update.bind(QStringLiteral("AKCIJAS_VEIDS"), label);
-                update.bind(QStringLiteral("ARTIKULS5"), r.text(QStringLiteral("Product")));
+                update.bind(QStringLiteral("ARTIKULS5"), product);
                 update.exec();
                 // a product the register lacks is simply not updated
                 if (update.rowsAffected() > 0)

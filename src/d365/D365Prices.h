@@ -37,7 +37,8 @@ public:
     D365PriceLevels& levels() { return levels_; }
 
 private:
-    void imported(const QString& product, const std::function<void()>& importRecord);
+    // One record under the update-error rule; importRecord gets its Product.
+    void imported(const D365Record& r, const std::function<void(const QString&)>& importRecord);
     // The record could not be stored: what it wrote is undone, the levels it had set get
     // their old prices back (with what depends on them), and the update-error line is logged.
     void failed(const QString& product, const QString& error, int isn, const QMap<int, double>& oldLevels);
