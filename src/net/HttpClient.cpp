@@ -129,7 +129,7 @@ HttpResponse HttpClient::send(const HttpRequest& request)
     if (rc != CURLE_OK) {
         QString detail = errorBuffer[0] ? QString::fromUtf8(errorBuffer) : QString::fromUtf8(curl_easy_strerror(rc));
         if (idle.expired)
-            detail = QStringLiteral("No data for %1 ms").arg(request.timeoutMs);
+            detail = QStringLiteral("Timed out: no data for %1 ms").arg(request.timeoutMs);
         // The address may carry a query but never a credential; the host part is enough.
         throw NetError(QStringLiteral("%1 (%2)").arg(detail, QUrl(request.url).host()));
     }
