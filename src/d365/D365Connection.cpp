@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
+#include "platform/RunReport.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -191,8 +192,10 @@ int D365Connection::LoginD365()
     else if (settings_.SecretKey.isEmpty())
         missing = QStringLiteral("Nav ievadīta slēptā atslēga !!!");
     if (!missing.isEmpty()) {
-        // Without a token every request would fail: the run ends like a failed login.
-        ctx_.dialogs.showMessage(missing);
+        // Logged, not shown: nobody waits at an unattended host. Without a token every
+        // request would fail, so the run ends like a failed login.
+        ctx_.log.WriteLog(missing);
+        ctx_.report.refuse(missing);
         return -1;
     }
 
@@ -214,11 +217,10 @@ int D365Connection::LoginD365()
         return -1;
     }
     token_ = readToken(r.text());
-    if (token_.isEmpty()) {
-        // A success without a token would only make every later request fail.
+    // A 200 reply without a token still counts as a login: the groups fail on their requests
+    // and are tried again at the next tick, where -1 would stop D365 until someone presses Start.
+    if (token_.isEmpty())
         ctx_.log.WriteLog(QStringLiteral("Kļūda iegūstot piekļuves kodu (3) D365. Atbildē nav access_token: ") + r.text());
-        return -1;
-    }
     return 1;
 }
 
@@ -301,7 +303,8 @@ void D365Connection::walk(const QString& operation, const QJsonArray& records,
 }
 
 int D365Connection::runFetch(const QString& operation, const QString& listName, const QString& markName,
-                             const std::function<void(const D365Record&)>& importRecord)
+                             const std::function<void(const D365Record&)>& importRecord,
+                             const std::function<bool()>& allStored)
 {
     startLine(operation);
     const QDate from = markName.isEmpty() ? today() : readMark(markName);
@@ -309,6 +312,8 @@ int D365Connection::runFetch(const QString& operation, const QString& listName, 
     if (fetch(operation, fetchInner(operation, from, today().addDays(1)), listName, records) < 0)
         return -1;
     walk(operation, records, importRecord);
+    if (allStored && !allStored())
+        return -1;
     if (!markName.isEmpty())
         writeMark(markName);
     endLine(operation);
@@ -323,11 +328,15 @@ QDate D365Connection::today() const
 QDate D365Connection::readMark(const QString& markName) const
 {
     RegistryKey key(ctx_.registry);
-    if (!key.OpenKey(kKey, false))
+    if (!key.OpenKey(kKey, false) || !key.ValueExists(markName))
         return defaultMarkDate();
     try {
-        return key.ReadDate(markName);
+        // Registry dates may carry a time of day.
+        return key.ReadDateTime(markName).date();
     } catch (const RegistryError&) {
+        // An unreadable mark restarts the whole period: say so.
+        ctx_.log.WriteLog(QStringLiteral("%1: datums \"%2\" nav nolasāms, lieto %3")
+                              .arg(markName, key.ReadString(markName), DateText::date(defaultMarkDate())));
         return defaultMarkDate();
     }
 }

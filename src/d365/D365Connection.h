@@ -36,8 +36,8 @@ public:
 
     explicit D365Connection(ExchangeContext& context);
 
-    // Reads [D365] and obtains a token: 1 when it was obtained, -1 otherwise (after the
-    // message that says why; a missing setting is shown to the operator).
+    // Reads [D365] and obtains a token: 1 when the token endpoint answered 200, -1 otherwise
+    // (after the line that says why; a missing setting is logged and refuses the run).
     int LoginD365();
     void ReadSettings();
     const D365Settings& settings() const { return settings_; }
@@ -71,8 +71,11 @@ public:
 
     // The whole frame of a one-request fetch: start line, mark (markName may be empty),
     // request, records, new mark, end line. 0 on success, -1 on a logged failure.
+    // allStored, when given, is asked after the last record: false keeps the mark where it
+    // is and gives -1, so that the next run asks for the records again.
     int runFetch(const QString& operation, const QString& listName, const QString& markName,
-                 const std::function<void(const D365Record&)>& importRecord);
+                 const std::function<void(const D365Record&)>& importRecord,
+                 const std::function<bool()>& allStored = {});
 
     QDate today() const;
     QDate readMark(const QString& markName) const;

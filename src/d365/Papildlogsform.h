@@ -17,8 +17,10 @@ class D365Timeout : public NetError {
 // a run. It once sat on an auxiliary form that was never shown; here it is a plain object.
 class TPapildlogs {
 public:
-    // Connect and read time-out of every D365 call.
+    // Connect and read time-out of every D365 call: the wait for the connection and for the
+    // next data, not a cap on a whole reply (a first product list takes longer).
     static constexpr int kTimeoutMs = 180000;
+    void setTimeoutMs(int ms) { timeoutMs_ = ms; }  // tests shorten it
 
     // Tests shorten it; a hanging service is found out no sooner than this.
     void SetTimeout(int ms) { timeoutMs_ = ms; }

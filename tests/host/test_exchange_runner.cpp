@@ -80,70 +80,53 @@ TEST_F(RunnerTest, EquinoxStepsAreGuardedLikeTheTickAndAFailedStepFailsTheRun)
 // and error lines.
 TEST_F(RunnerTest, D365RunsHaveTheLinesBusyFlagAndErrorLinesOfTheirTicks)
 {
-    const QString getStart = "D365GetTimer : D365NextTimeVisparejieDati=";
+    const QString get = "D365GetTimer : D365NextTimeVisparejieDati=", post = "Sāku D365 Post...", end = "Beidzu D365 Post";
+    const QStringList all{"LoginD365", "GetGeneralData", "GetPromotionData", "GetDocumentData"};
     struct Case {
-        const char* name;
         const char* run;
-        const char* throwing;  // the exchange call that throws "savienojums pārtraukts", if any
-        const char* refusing;  // the exchange call that returns -1, if any
-        bool busyBefore;
-        bool busyAfter;
-        QStringList lines;  // in this order, each the start of a line
+        const char* throwing;  // the call that throws "pārtraukts"
+        const char* refusing;  // the call that returns -1
+        bool busyBefore, busyAfter;
+        QStringList lines;  // the start of each line, in order
         QStringList calls;
         R result;
     };
     const Case cases[] = {
-        {"post", "d365-post", nullptr, nullptr, false, false, {"Sāku D365 Post...", "Beidzu D365 Post"},
-         {"LoginD365", "PostDocuments"}, R::Succeeded},
-        {"post error", "d365-post", "PostDocuments", nullptr, false, false,
-         {"Sāku D365 Post...", "Kļūda pie D365 Post, process turpinās : savienojums pārtraukts", "Beidzu D365 Post"},
+        {"d365-post", nullptr, nullptr, false, false, {post, end}, {"LoginD365", "PostDocuments"}, R::Succeeded},
+        {"d365-post", "PostDocuments", nullptr, false, false, {post, "Kļūda pie D365 Post, process turpinās : pārtraukts", end},
          {"LoginD365", "PostDocuments"}, R::Failed},
-        {"post login refused", "d365-post", nullptr, "LoginD365", false, false,
-         {"Sāku D365 Post...", "Neizdevās pievienoties pie D365, process turpinās"}, {"LoginD365"}, R::Failed},
-        {"post login error", "d365-post", "LoginD365", nullptr, false, false,
-         {"Sāku D365 Post...", "Kļūda pievienojoties pie D365, process turpinās : savienojums pārtraukts",
-          "Beidzu D365 Post"},
+        {"d365-post", nullptr, "LoginD365", false, false, {post, "Neizdevās pievienoties pie D365, process turpinās"},
          {"LoginD365"}, R::Failed},
-        {"post while busy", "d365-post", nullptr, nullptr, true, true, {}, {}, R::Failed},
-        {"get", "d365-get", nullptr, nullptr, false, false, {getStart},
-         {"LoginD365", "GetGeneralData", "GetPromotionData", "GetDocumentData"}, R::Succeeded},
-        {"get error", "d365-get", "GetPromotionData", nullptr, true, false,
-         {getStart, "Kļūda pie D365 Get Vispārējie dati, process turpinās : savienojums pārtraukts"},
-         {"LoginD365", "GetGeneralData", "GetPromotionData"}, R::Failed},
-        {"get login error", "d365-get", "LoginD365", nullptr, true, false,
-         {getStart, "Kļūda pievienojoties pie D365, process turpinās : savienojums pārtraukts"}, {"LoginD365"},
-         R::Failed},
-        // the get tick neither tests nor sets the flag
-        {"get while busy", "d365-get", nullptr, nullptr, true, true, {getStart},
-         {"LoginD365", "GetGeneralData", "GetPromotionData", "GetDocumentData"}, R::Succeeded},
+        {"d365-post", nullptr, nullptr, true, true, {}, {}, R::Failed},  // busy: refused
+        {"d365-get", "GetPromotionData", nullptr, true, false,
+         {get, "Kļūda pie D365 Get Vispārējie dati, process turpinās : pārtraukts"}, all.mid(0, 3), R::Failed},
+        {"d365-get", "LoginD365", nullptr, true, false, {get, "Kļūda pievienojoties pie D365, process turpinās : pārtraukts"},
+         {"LoginD365"}, R::Failed},
+        {"d365-get", nullptr, nullptr, true, true, {get}, all, R::Succeeded},  // the flag is not the get tick's
     };
     for (const Case& c : cases) {
         makeHost();
-        exchanges.calls.clear();
+        bool busyDuringPost = false;
         exchanges.actions.clear();
-        exchanges.results.clear();
-        bool busyDuringRun = false;
-        exchanges.actions["PostDocuments"] = [&] { busyDuringRun = host->busy().isSet(); };
-        if (c.throwing)
-            exchanges.actions[c.throwing] = [&] {
-                busyDuringRun = host->busy().isSet();
-                throw VarnisError("savienojums pārtraukts");
+        for (const QString& call : {QString("PostDocuments"), QString(c.throwing)})
+            exchanges.actions[call] = [&, call] {
+                busyDuringPost = busyDuringPost || (call == "PostDocuments" && host->busy().isSet());
+                if (call == c.throwing)
+                    throw VarnisError("pārtraukts");
             };
-        if (c.refusing)
-            exchanges.results[c.refusing] = -1;
+        exchanges.results = c.refusing ? std::map<QString, int>{{c.refusing, -1}} : std::map<QString, int>{};
+        exchanges.calls.clear();
         host->SetBusy(c.busyBefore, "test");
         const int before = logLines().size();
+        const std::string name = c.run + std::to_string(&c - cases);
 
-        EXPECT_EQ(ExchangeRunner(*host).run(c.run), c.result) << c.name;
-        EXPECT_EQ(exchanges.calls, c.calls) << c.name;
+        EXPECT_EQ(ExchangeRunner(*host).run(c.run), c.result) << name;
+        EXPECT_EQ(exchanges.calls, c.calls) << name;
         const QStringList lines = logLines().mid(before);
-        ASSERT_EQ(lines.size(), c.lines.size()) << c.name << ": " << lines.join(" | ").toStdString();
+        ASSERT_EQ(lines.size(), c.lines.size()) << name << ": " << lines.join(" | ").toStdString();
         for (int i = 0; i < lines.size(); ++i)  // after the "dd.MM-HH:mm:ss " stamp
-            EXPECT_TRUE(lines[i].mid(15).startsWith(c.lines[i])) << c.name << ": " << lines[i].toStdString();
-        if (exchanges.calls.contains("PostDocuments")) {
-            EXPECT_TRUE(busyDuringRun) << c.name;
-        }
-        // an error clears the flag even when a run outside set it
-        EXPECT_EQ(host->busy().isSet(), c.busyAfter) << c.name;
+            EXPECT_TRUE(lines[i].mid(15).startsWith(c.lines[i])) << name << ": " << lines[i].toStdString();
+        EXPECT_EQ(busyDuringPost, exchanges.calls.contains("PostDocuments")) << name;
+        EXPECT_EQ(host->busy().isSet(), c.busyAfter) << name;
     }
 }
