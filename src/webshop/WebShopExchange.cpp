@@ -2,6 +2,7 @@
 
 #include "platform/NotAvailable.h"
 
+#include "CatalogueExport.h"
 #include "StockExport.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
@@ -208,7 +209,7 @@ void WebShopExchange::unavailable(const QString& name)
 
 void WebShopExchange::SendPrecesOC_3_FD()
 {
-    unavailable(QStringLiteral("SendPrecesOC_3_FD"));
+    CatalogueExport(ctx_, connection_, settings_, options_).run();
 }
 
 void WebShopExchange::SendKlientiOC_3()

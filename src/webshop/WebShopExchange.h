@@ -46,8 +46,8 @@ private:
     void readOptions();
     void writeRunMark(const QString& name);
 
+    void SendPrecesOC_3_FD();    // the product catalogue
     // Jobs that arrive later; until then each says it is not there.
-    void SendPrecesOC_3_FD();
     void SendKlientiOC_3();
     void SendSpecCenasOC_3();
     void ReceiveOrdersOC_3();
