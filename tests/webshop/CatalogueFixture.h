@@ -3,6 +3,8 @@
 #include "WebShopFixture.h"
 
 #include <QDir>
+#include <functional>
+#include <memory>
 
 // The catalogue export on a real goods database, shop database and FTPS server: helpers
 // for the goods-database rows it reads and the shop rows it writes.
@@ -11,9 +13,15 @@ protected:
     static inline const QByteArray kJpg = QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\r\n\x00\x1A\r\n\xFF\xD9", 20);
     static inline const QByteArray kPng = QByteArray("\x89PNG\r\n\x1A\n\x00\x00\x00\rIHDR\r\n\x00", 20);
 
+    bool utf8Goods = false;  // a UTF8 goods database (Cyrillic names)
+
     void SetUp() override
     {
         WebShopFixture::SetUp();
+        if (utf8Goods) {
+            goods = std::make_unique<GoodsDb>(GoodsDb::Charset::Utf8);
+            shopSettings();
+        }
         QDir(ftp->root()).removeRecursively();
         QDir().mkpath(ftp->root());
         languages({1, 2});
@@ -62,6 +70,24 @@ protected:
     {
         execSql(dati->PRECES_DB(), sql, params);
         dati->CommitRetaining();
+    }
+
+    // Runs action once, when the run logs a line containing text.
+    void onLine(const QString& text, std::function<void()> action)
+    {
+        auto done = std::make_shared<bool>(false);
+        QObject::connect(&log, &ProcessLog::lastLineChanged, [this, text, action, done] {
+            if (!*done && log.lines().last().contains(text)) {
+                *done = true;
+                action();
+            }
+        });
+    }
+    void setRunMark(const QString& value)
+    {
+        RegistryKey key(*registry);
+        key.OpenKey("AutoProcess_WWWExp", true);
+        key.WriteString("LastPrecesOC_3", value);
     }
 
     QVariant shopValue(const QString& sql, const QVariantHash& params = {}) { return shop->scalar(sql, params); }
