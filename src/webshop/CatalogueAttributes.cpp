@@ -70,6 +70,10 @@ void CatalogueAttributes::write(ShopRowBatch& rows)
 void CatalogueAttributes::FiltersAndAttributes()
 {
     ctx_.log.WriteLog(QStringLiteral("WWW Sūtu preču filtrus un atribūtus "));
+    // Attribute texts and filter names are per language; a filter without a name could not
+    // be found again, and the next run would make it anew.
+    if (languages_.count() == 0)
+        return;
 
     // What the shop holds already.
     QSet<QPair<qint64, int>> attributes;  // (product, attribute), language

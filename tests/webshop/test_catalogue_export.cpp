@@ -36,6 +36,7 @@ TEST_F(CatalogueExportTest, FullExportFillsEveryTableOfTheCatalogue)
     EXPECT_EQ(shopValue(product, {{"id", 11}}).toString(), QString("100011|3||0|1.5000|0|%1|3|2030-06-30|1|6|1").arg(kg));
     EXPECT_EQ(shopValue("SELECT title FROM weight_class_description WHERE weight_class_id=:id AND language_id=3", {{"id", pack}}),
               "iepakojums");
+    EXPECT_EQ(shopValue("SELECT GROUP_CONCAT(weight_class_id, ':', value * 1e0 ORDER BY weight_class_id) FROM weight_class"), "1:1,2:1");
     EXPECT_EQ(rows("product"), 2);  // the default good "Nav noteikts" has no stock
 
     // descriptions: language 2 from GNOS2, 1 and 3 the main name; the tag of every article
@@ -108,7 +109,7 @@ TEST_F(CatalogueExportTest, RerunsFullOrIncrementalAddNoRowAnywhere)
     options({{"chkPrecGrupet7Artikuls", "true"}});
     category(2, "Apģērbs");
     for (int isn : {20, 21, 22})
-        item(isn, 2, isn - 18, {{"ARTIKULS7", isn < 22 ? "KR'01" : "G22"}, {"BILDE", kJpg}});
+        item(isn, 2, isn - 18, {{"ARTIKULS7", isn < 22 ? "KR'01" : "G22"}, {"BILDE", kJpg}, {"BILDE2", kPng}});
     item(23, 2, 5, {{"ARTIKULS7", " "}});  // a blank group article makes no product
     row("O_ATRIBUTI", {{"ISPRECE", 20}, {"GRUPAS_ID", 1}, {"GNOS", "Krāsa"}, {"VERTIBA", "Zils"}, {"VERTIBA2", "Balts"}});
     row("O_ATRIBUTI", {{"ISPRECE", 21}, {"GRUPAS_ID", 1}, {"GNOS", "Krāsa"}, {"VERTIBA", "Sarkans"}});
@@ -139,6 +140,7 @@ TEST_F(CatalogueExportTest, RerunsFullOrIncrementalAddNoRowAnywhere)
     EXPECT_EQ(rows("seo_url", "query='product_id=20'"), 2);
     EXPECT_TRUE(logHas("WWW Apdeitoju SEO tabulā: 1 no 1; Paka: 1"));
     EXPECT_EQ(rows("seo_url", "query='category_id=2'"), 1);
+    EXPECT_EQ(rows("product_image"), 2);
 
     const auto counts = catalogueCounts();
     runCatalogue();
@@ -354,11 +356,13 @@ TEST_F(CatalogueExportTest, ShopOrPictureServerDownChangesNothing)
         else
             ftp->stop();
         clock.advance(60000);
+        const int ends = logCount("WWW Saraksti aizsūtīti");
         EXPECT_TRUE(web->SendKlasif());
         EXPECT_EQ(logCount(c.line), 1);
         EXPECT_EQ(rows("product"), 1);
         EXPECT_FALSE(runMark("LastPrecesOC_3").isValid());
         EXPECT_EQ(runMark("LastKlasif"), clock.now());
+        EXPECT_EQ(logCount("WWW Saraksti aizsūtīti"), ends + 1);
         EXPECT_EQ(report.outcome(true), RunReport::Outcome::Failed);
         changeSettings("E_SHOP_MYSQL_PASWORD='" + shop->password() + "'");
         ftp->start();
@@ -388,6 +392,21 @@ TEST_F(CatalogueExportTest, ServerStoppedMidRunLeavesTheOldCatalogueAndARerunCom
     runCatalogue();
     EXPECT_EQ(shopValue("SELECT GROUP_CONCAT(name) FROM product_description WHERE language_id=1"), "Jauns nosaukums");
     EXPECT_EQ(runMark("LastPrecesOC_3"), clock.now());
+}
+
+TEST_F(CatalogueExportTest, AShopWithoutLanguagesGetsProductsWithoutTexts)
+{
+    shop->exec("DELETE FROM language");
+    category(2, "Grupa");
+    item(10, 2, 1, {{"MERVIENIBA", "kg"}});
+    row("O_ATRIBUTI", {{"ISPRECE", 10}, {"GRUPAS_ID", 1}, {"GNOS", "Krāsa"}, {"VERTIBA", "Zils"}});
+    runCatalogue();
+    const auto counts = catalogueCounts();
+    runCatalogue();
+    EXPECT_EQ(catalogueCounts(), counts);
+    EXPECT_EQ(rows("product", "product_id=10 AND weight_class_id=0"), 1);
+    for (const char* table : {"product_description", "category_description", "weight_class", "filter", "product_attribute"})
+        EXPECT_EQ(rows(table), 0) << table;
 }
 
 class CatalogueNamesTest : public CatalogueFixture {
