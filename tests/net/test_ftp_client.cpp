@@ -60,4 +60,12 @@ TEST_F(PlainFtpTest, AnUploadThatMayNotMakeFoldersFailsWhereThereIsNone)
     EXPECT_TRUE(server().exists("/DATA/IN/x.XML"));
 }
 
+TEST_F(PlainFtpTest, ADownloadCutShortFails)
+{
+    server().write("/DATA/OUT/big.XML", QByteArray(100000, 'x'));
+    server().write("/DATA/OUT/big.XML.cut", "");
+    client.connect();
+    EXPECT_THROW(client.download("DATA/OUT/big.XML"), NetError);
+}
+
 }  // namespace
