@@ -2,6 +2,7 @@
 
 #include "platform/NotAvailable.h"
 
+#include "SpecialPrices.h"
 #include "StockExport.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
@@ -218,7 +219,7 @@ void WebShopExchange::SendKlientiOC_3()
 
 void WebShopExchange::SendSpecCenasOC_3()
 {
-    unavailable(QStringLiteral("SendSpecCenasOC_3"));
+    SpecialPrices(ctx_, connection_, settings_).run();
 }
 
 void WebShopExchange::ReceiveOrdersOC_3()
