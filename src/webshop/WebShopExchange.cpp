@@ -2,6 +2,7 @@
 
 #include "platform/NotAvailable.h"
 
+#include "CustomerBalances.h"
 #include "SpecialPrices.h"
 #include "StockExport.h"
 #include "db/ExchangeContext.h"
@@ -235,5 +236,5 @@ bool WebShopExchange::ReceiveKlientiOC_3()
 
 void WebShopExchange::SendKlAtlikumiOC_3FD()
 {
-    unavailable(QStringLiteral("SendKlAtlikumiOC_3FD"));
+    CustomerBalances(ctx_, connection_, settings_).run();
 }
