@@ -10,6 +10,7 @@
 #include "platform/Registry.h"
 #include "platform/RunReport.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <algorithm>
 #include <cmath>
@@ -82,10 +83,54 @@ double lowerOf(double price, double other)
     return other > 0 ? std::min(price, other) : price;
 }
 
-QDate dateOr(const SqlQuery& q, const QString& field, const QDate& fallback)
+QDate dateOr(const QVariant& value, const QDate& fallback)
 {
-    return q.isNull(field) ? fallback : q.asDateTime(field).date();
+    return value.isNull() ? fallback : value.toDate();
 }
+
+// The columns of a customer's special or goods-group price, found once per statement.
+struct SpecialColumns {
+    explicit SpecialColumns(const SqlQuery& q)
+    {
+        const QStringList names = q.fieldNames();
+        auto at = [&names](const QString& name) {
+            for (int i = 0; i < names.size(); ++i)
+                if (names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+                    return i;
+            return -1;
+        };
+        isPrece = at(QStringLiteral("ISPRECE"));
+        webId = at(QStringLiteral("WEB_ID"));
+        flag = at(QStringLiteral("FLAG"));
+        atlaide = at(QStringLiteral("ATLAIDE"));
+        cena1 = at(QStringLiteral("CENA_1"));
+        datNo = at(QStringLiteral("DAT_NO"));
+        datLidz = at(QStringLiteral("DAT_LIDZ"));
+        webSale = at(QStringLiteral("WEB_SALE"));
+        for (int l = 1; l <= 15; ++l)
+            level[l] = at(QStringLiteral("LEVEL%1").arg(l));
+    }
+
+    // A customer without a web group of its own gets no rows.
+    bool isWebGroup(const SqlQuery& q) const { return ::isWebGroup(q.value(webId)); }
+
+    // Its FLAG's price; on sale, the lower of that and the sale price. 0: no price.
+    double price(const SqlQuery& q) const
+    {
+        Levels levels;
+        for (int l = 1; l <= 15; ++l)
+            levels.price[l] = q.value(level[l]).toDouble();
+        const double byFlag = flagPrice(q.value(flag), levels.price[1], q.value(atlaide).toDouble(), q.value(cena1).toDouble(), levels);
+        if (byFlag > 0 && isT(q.value(webSale).toString()))
+            return lowerOf(byFlag, levels.price[10]);
+        return byFlag;
+    }
+    QDate start(const SqlQuery& q) const { return dateOr(q.value(datNo), QDate(1900, 1, 1)); }
+    QDate end(const SqlQuery& q) const { return dateOr(q.value(datLidz), QDate(3000, 12, 31)); }
+
+    int isPrece, webId, flag, atlaide, cena1, datNo, datLidz, webSale;
+    int level[16] = {};
+};
 
 QString sqlDate(const QDate& d)
 {
@@ -234,8 +279,8 @@ void SpecialPrices::newAndSale(const QString& priceColumn)
     for (q.open(); !q.eof(); q.next()) {
         const int isPrece = q.asInt(QStringLiteral("ISPRECE"));
         const double pardCena = q.asDouble(QStringLiteral("PARDCENA"));
-        const QDate newUntil = dateOr(q, QStringLiteral("WEB_NEW_DATLIDZ"), {});
-        const QDate saleUntil = dateOr(q, QStringLiteral("WEB_SALE_DATLIDZ"), {});
+        const QDate newUntil = dateOr(q.value(QStringLiteral("WEB_NEW_DATLIDZ")), {});
+        const QDate saleUntil = dateOr(q.value(QStringLiteral("WEB_SALE_DATLIDZ")), {});
         if (q.asInt(QStringLiteral("FLAG")) == 2) {
             // A department special: its discount or level prices the good, as in a customer's.
             const double price = flagPrice(q.value(QStringLiteral("FLAG_PRICE")), pardCena, q.asDouble(QStringLiteral("PARDCENA10")),
@@ -270,35 +315,37 @@ void SpecialPrices::customerPrices()
         "(o_speccenas.KLIENTNODALAFLAG = 1 OR o_speccenas.KLIENTNODALAFLAG IS NULL) AND "
         "(n_prgrup.web_nesutit = 'F' OR n_prgrup.web_nesutit IS NULL) AND "
         "(n_klprec.web_nesutit = 'F' OR n_klprec.web_nesutit IS NULL) AND n_klient.e_klients = 'T'");
+    // The order department's current discount of each good, read once instead of row by row;
+    // of two current specials the larger discount, the lower price.
+    QHash<int, double> departmentDiscount;
+    {
+        SqlQuery d(ctx_.dati.PRECES_DB(),
+                   QStringLiteral("SELECT O_SPECCENAS.ISPRECE, MIN(O_SPECCENAS.ATLAIDE) NODALAS_ATLAIDE FROM O_SPECCENAS "
+                                  "WHERE O_SPECCENAS.DAT_LIDZ>=:DAT_LIDZ AND o_speccenas.KLIENTNODALAFLAG = 2 AND "
+                                  "o_speccenas.ISKLIENT = :ISNODALA GROUP BY O_SPECCENAS.ISPRECE"));
+        d.bind(QStringLiteral("DAT_LIDZ"), today_).bind(QStringLiteral("ISNODALA"), settings_.E_SHOP_ISNODALA_IN);
+        for (d.open(); !d.eof(); d.next())
+            if (!d.isNull(QStringLiteral("NODALAS_ATLAIDE")))
+                departmentDiscount.insert(d.asInt(QStringLiteral("ISPRECE")), d.asDouble(QStringLiteral("NODALAS_ATLAIDE")));
+    }
     const int count = countRows(fromWhere);
-    // Two current department specials of one good: the larger discount, the lower price.
     SqlQuery q(ctx_.dati.PRECES_DB(),
                QStringLiteral("SELECT o_speccenas.isn, o_speccenas.isprece, o_speccenas.isklient, n_klient.web_id, "
                               "o_speccenas.cena_1, o_speccenas.atlaide, o_speccenas.flag, o_speccenas.dat_no, o_speccenas.dat_lidz, ")
-                   + levelColumns()
-                   + QStringLiteral(", N_KLPREC.WEB_SALE, (SELECT MIN(DS.ATLAIDE) FROM O_SPECCENAS DS WHERE DS.DAT_LIDZ>=:DAT_LIDZ "
-                                    "AND DS.ISPRECE = N_KLPREC.ISN AND DS.KLIENTNODALAFLAG = 2 AND DS.ISKLIENT = :ISNODALA) "
-                                    "NODALAS_ATLAIDE")
-                   + fromWhere + QStringLiteral(" ORDER BY o_speccenas.isn"));
-    q.bind(QStringLiteral("DAT_LIDZ"), today_).bind(QStringLiteral("ISNODALA"), settings_.E_SHOP_ISNODALA_IN);
+                   + levelColumns() + QStringLiteral(", N_KLPREC.WEB_SALE") + fromWhere + QStringLiteral(" ORDER BY o_speccenas.isn"));
+    q.open();
+    const SpecialColumns c(q);
     int i = 1;
-    for (q.open(); !q.eof(); q.next(), ++i) {
+    for (; !q.eof(); q.next(), ++i) {
         if (progressDue(i))
             ctx_.log.WriteLog(QStringLiteral("WWW Speciālās cenas precēm %1/%2").arg(i).arg(count), true);
-        const QVariant webId = q.value(QStringLiteral("WEB_ID"));
-        if (!isWebGroup(webId))
-            continue;
-        const Levels levels = levelsOf(q);
-        double price = flagPrice(q.value(QStringLiteral("FLAG")), levels.price[1], q.asDouble(QStringLiteral("ATLAIDE")),
-                                 q.asDouble(QStringLiteral("CENA_1")), levels);
-        if (price <= 0)
-            continue;
-        if (isT(q.asString(QStringLiteral("WEB_SALE"))))
-            price = lowerOf(price, levels.price[10]);
-        if (!q.isNull(QStringLiteral("NODALAS_ATLAIDE")))
-            price = lowerOf(price, levels.price[1] * (q.asDouble(QStringLiteral("NODALAS_ATLAIDE")) / 100 + 1));
-        add(q.asInt(QStringLiteral("ISPRECE")), webId.toInt(), price, dateOr(q, QStringLiteral("DAT_NO"), QDate(1900, 1, 1)),
-            dateOr(q, QStringLiteral("DAT_LIDZ"), QDate(3000, 12, 31)), Customer);
+        const int isPrece = q.value(c.isPrece).toInt();
+        double price = c.price(q);
+        const auto discount = departmentDiscount.constFind(isPrece);
+        if (price > 0 && discount != departmentDiscount.constEnd())
+            price = lowerOf(price, q.value(c.level[1]).toDouble() * (discount.value() / 100 + 1));
+        if (c.isWebGroup(q))
+            add(isPrece, q.value(c.webId).toInt(), price, c.start(q), c.end(q), Customer);
     }
 }
 
@@ -316,22 +363,14 @@ void SpecialPrices::goodsGroupPrices()
                               "n_klprec.isn isprece, ")
                    + levelColumns() + QStringLiteral(", N_KLPREC.WEB_SALE") + fromWhere
                    + QStringLiteral(" ORDER BY o_cenasprgrupas.isn, n_klprec.isn"));
+    q.open();
+    const SpecialColumns c(q);
     int i = 1;
-    for (q.open(); !q.eof(); q.next(), ++i) {
+    for (; !q.eof(); q.next(), ++i) {
         if (progressDue(i))
             ctx_.log.WriteLog(QStringLiteral("WWW Speciālās cenas preču grupām %1/%2").arg(i).arg(count), true);
-        const QVariant webId = q.value(QStringLiteral("WEB_ID"));
-        if (!isWebGroup(webId))
-            continue;
-        const Levels levels = levelsOf(q);
-        double price = flagPrice(q.value(QStringLiteral("FLAG")), levels.price[1], q.asDouble(QStringLiteral("ATLAIDE")),
-                                 q.asDouble(QStringLiteral("CENA_1")), levels);
-        if (price <= 0)
-            continue;
-        if (isT(q.asString(QStringLiteral("WEB_SALE"))))
-            price = lowerOf(price, levels.price[10]);
-        add(q.asInt(QStringLiteral("ISPRECE")), webId.toInt(), price, dateOr(q, QStringLiteral("DAT_NO"), QDate(1900, 1, 1)),
-            dateOr(q, QStringLiteral("DAT_LIDZ"), QDate(3000, 12, 31)), GoodsGroup);
+        if (c.isWebGroup(q))
+            add(q.value(c.isPrece).toInt(), q.value(c.webId).toInt(), c.price(q), c.start(q), c.end(q), GoodsGroup);
     }
 }
 
@@ -360,10 +399,10 @@ void SpecialPrices::add(int productId, int group, double price, const QDate& sta
 void SpecialPrices::write()
 {
     QSqlDatabase shop = shop_.database();
-    auto sessionId = [&shop] {
-        SqlQuery q(shop, QStringLiteral("SELECT CONNECTION_ID()"));
-        q.open();
-        return q.value(0).toLongLong();
+    SqlQuery connectionId(shop, QStringLiteral("SELECT CONNECTION_ID()"));
+    auto sessionId = [&connectionId] {
+        connectionId.open();
+        return connectionId.value(0).toLongLong();
     };
     const int total = int(rows_.size());
     const int batches = (total + BatchSize - 1) / BatchSize;
@@ -404,13 +443,30 @@ void SpecialPrices::insertBatch(const QSqlDatabase& shop, int firstId, int from,
     QString sql = QStringLiteral(
         "INSERT INTO product_special (product_special_id, product_id, customer_group_id, price, date_start, date_end, priority) VALUES ");
     sql.reserve(sql.size() + count * 72);
+    QHash<qint64, QString> dates;  // a batch holds few of them
+    auto date = [&dates](const QDate& d) -> const QString& {
+        auto it = dates.constFind(d.toJulianDay());
+        if (it == dates.constEnd())
+            it = dates.insert(d.toJulianDay(), sqlDate(d));
+        return it.value();
+    };
     for (int k = 0; k < count; ++k) {
         const Row& r = rows_.at(from + k);
-        if (k > 0)
-            sql += QLatin1Char(',');
-        sql += QLatin1Char('(') + QString::number(firstId + k) + QLatin1Char(',') + QString::number(r.productId) + QLatin1Char(',')
-            + QString::number(r.group) + QLatin1Char(',') + DateText::fixedText(r.price, 4) + QLatin1Char(',') + sqlDate(r.start)
-            + QLatin1Char(',') + sqlDate(r.end) + QLatin1Char(',') + QString::number(r.priority) + QLatin1Char(')');
+        sql += k > 0 ? QLatin1String(",(") : QLatin1String("(");
+        sql += QString::number(firstId + k);
+        sql += QLatin1Char(',');
+        sql += QString::number(r.productId);
+        sql += QLatin1Char(',');
+        sql += QString::number(r.group);
+        sql += QLatin1Char(',');
+        sql += DateText::fixedText(r.price, 4);
+        sql += QLatin1Char(',');
+        sql += date(r.start);
+        sql += QLatin1Char(',');
+        sql += date(r.end);
+        sql += QLatin1Char(',');
+        sql += QString::number(r.priority);
+        sql += QLatin1Char(')');
     }
     SqlQuery(shop, sql).exec();
 }
