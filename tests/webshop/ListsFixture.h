@@ -15,13 +15,19 @@ protected:
         goods->exec("INSERT INTO N_DEPART (ISN, GNOS, E_SHOP_KODS, CENKODS) VALUES (5, 'Interneta veikals', 0, 1)");
     }
 
-    // INSERT from "A=1, B='x'" (values hold no ", ").
+    // INSERT from "A=1, B='x'" (values hold no ", "); a column named again takes the later value.
     void row(const QString& table, const QString& assignments)
     {
         QStringList columns, values;
         for (const QString& a : assignments.split(", ")) {
-            columns << a.section('=', 0, 0).trimmed();
-            values << a.section('=', 1);
+            const QString column = a.section('=', 0, 0).trimmed();
+            qsizetype at = columns.indexOf(column);
+            if (at < 0) {
+                at = columns.size();
+                columns << column;
+                values << QString();
+            }
+            values[at] = a.section('=', 1);
         }
         goods->exec("INSERT INTO " + table + " (" + columns.join(", ") + ") VALUES (" + values.join(", ") + ")");
     }
@@ -53,16 +59,10 @@ protected:
             .toString()
             .split('|', Qt::SkipEmptyParts);
     }
-    void runLists()
+    void run(bool (WebShopExchange::*entry)())
     {
         if (!web)
             connect();
-        ASSERT_TRUE(web->SendKlasif());
-    }
-    void runBalances()
-    {
-        if (!web)
-            connect();
-        ASSERT_TRUE(web->SendPZVesture());
+        ASSERT_TRUE((web.get()->*entry)());
     }
 };

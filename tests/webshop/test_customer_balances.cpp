@@ -70,7 +70,7 @@ TEST_F(BalancesTest, OneAtlikumsRowPerWebCustomerAndNoOtherTransaction)
     for (int pass = 1; pass <= 2; ++pass) {
         SCOPED_TRACE(pass);
         report.begin();
-        runBalances();
+        run(&WebShopExchange::SendPZVesture);
         EXPECT_EQ(shop->scalar("SELECT GROUP_CONCAT(CONCAT_WS(' ', customer_transaction_id, customer_id, order_id, description, "
                                "CAST(amount AS DOUBLE), DATE(date_added) = '2026-12-07') ORDER BY customer_transaction_id SEPARATOR '|') "
                                "FROM customer_transaction")
