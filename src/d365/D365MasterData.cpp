@@ -36,6 +36,15 @@ const char* const kProductSql =
     ":IEKSLOGISTS_FLAG, :CUKURS, :NEAKTIVA_PARD, :NEAKTIVA, :ISDEPOZITATARA, :DEPOZITATARADAUDZUMS, :KOMENTARS) "
     "MATCHING (ARTIKULS5)";
 
+}  // namespace
+
+const char* D365MasterData::productStatement()
+{
+    return kProductSql;
+}
+
+namespace {
+
 const char* const kProductFindSql = "SELECT ISN FROM N_KLPREC WHERE ARTIKULS5=:ARTIKULS5";
 const char* const kClientFindSql = "SELECT ISN FROM N_KLIENT WHERE IDKODS=:IDKODS";
 

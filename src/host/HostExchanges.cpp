@@ -1,13 +1,17 @@
 #include "HostExchanges.h"
 
 #include "d365/D365Exchange.h"
+#include "edi/EdisoftExchange.h"
+#include "edi/TelemaExchange.h"
 #include "payments/HorizonImport.h"
 #include "webshop/WebShopExchange.h"
 
 HostExchanges::HostExchanges(ExchangeContext context)
     : UnavailableExchanges(context.log), context_(context),
       webShop_(std::make_unique<WebShopExchange>(context_)),
-      d365_(std::make_unique<D365Exchange>(context_))
+      d365_(std::make_unique<D365Exchange>(context_)),
+      edisoft_(std::make_unique<EdisoftExchange>(context_)),
+      telema_(std::make_unique<TelemaExchange>(context_))
 {
 }
 
@@ -38,9 +42,24 @@ bool HostExchanges::ReceiveWebCustomers()
     return webShop_->ReceiveWebCustomers();
 }
 
+bool HostExchanges::EdisoftImpProcess()
+{
+    return edisoft_->EdisoftImpProcess();
+}
+
+bool HostExchanges::EdisoftTestImport()
+{
+    return edisoft_->EdisoftTestImport();
+}
+
 bool HostExchanges::HorizonProcessImports()
 {
     return HorizonImport(context_).HorizonProcessImports();
+}
+
+bool HostExchanges::TelemaProcess()
+{
+    return telema_->TelemaProcess();
 }
 
 int HostExchanges::LoginD365()

@@ -7,6 +7,8 @@
 #include <memory>
 
 class D365Exchange;
+class EdisoftExchange;
+class TelemaExchange;
 class WebShopExchange;
 
 // The exchanges this build carries, each reached through the scheduler's interface;
@@ -22,7 +24,12 @@ public:
     bool SendPZVesture() override;
     bool ReceiveWebCustomers() override;
 
+    bool EdisoftImpProcess() override;
+    bool EdisoftTestImport() override;
+
     bool HorizonProcessImports() override;
+
+    bool TelemaProcess() override;
 
     int LoginD365() override;
     int GetGeneralData() override;
@@ -36,4 +43,8 @@ private:
     std::unique_ptr<WebShopExchange> webShop_;
     // Keeps the run's token between the login and the groups.
     std::unique_ptr<D365Exchange> d365_;
+    // Keeps the last [Edisoft] values read for runs that find the section missing.
+    std::unique_ptr<EdisoftExchange> edisoft_;
+    // Keeps the [Telema] values of the last run that could read them.
+    std::unique_ptr<TelemaExchange> telema_;
 };

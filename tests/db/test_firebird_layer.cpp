@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <iostream>
 
@@ -269,4 +270,11 @@ TEST_F(FirebirdLayer, ConnectionsThatCannotOpenAreOneLineEachAndNoCrash)
     }
     EXPECT_TRUE(module.ConnectDatabase(latvianPath, dir.path()));
     EXPECT_TRUE(module.probe());
+
+    // The engine's messages come in several lines; each failure is one line of the log file.
+    QFile file(log.filePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    for (const QString& line : lines)
+        EXPECT_TRUE(QRegularExpression("^\\d\\d\\.\\d\\d-").match(line).hasMatch()) << line.toStdString();
 }
