@@ -111,7 +111,6 @@ struct SpecialColumns {
             level[l] = at(QStringLiteral("LEVEL%1").arg(l));
     }
 
-    // A customer without a web group of its own gets no rows.
     bool isWebGroup(const SqlQuery& q) const { return ::isWebGroup(q.value(webId)); }
 
     // Its FLAG's price; on sale, the lower of that and the sale price. 0: no price.
@@ -328,25 +327,11 @@ void SpecialPrices::customerPrices()
             if (!d.isNull(QStringLiteral("NODALAS_ATLAIDE")))
                 departmentDiscount.insert(d.asInt(QStringLiteral("ISPRECE")), d.asDouble(QStringLiteral("NODALAS_ATLAIDE")));
     }
-    const int count = countRows(fromWhere);
     SqlQuery q(ctx_.dati.PRECES_DB(),
                QStringLiteral("SELECT o_speccenas.isn, o_speccenas.isprece, o_speccenas.isklient, n_klient.web_id, "
                               "o_speccenas.cena_1, o_speccenas.atlaide, o_speccenas.flag, o_speccenas.dat_no, o_speccenas.dat_lidz, ")
                    + levelColumns() + QStringLiteral(", N_KLPREC.WEB_SALE") + fromWhere + QStringLiteral(" ORDER BY o_speccenas.isn"));
-    q.open();
-    const SpecialColumns c(q);
-    int i = 1;
-    for (; !q.eof(); q.next(), ++i) {
-        if (progressDue(i))
-            ctx_.log.WriteLog(QStringLiteral("WWW Speciālās cenas precēm %1/%2").arg(i).arg(count), true);
-        const int isPrece = q.value(c.isPrece).toInt();
-        double price = c.price(q);
-        const auto discount = departmentDiscount.constFind(isPrece);
-        if (price > 0 && discount != departmentDiscount.constEnd())
-            price = lowerOf(price, q.value(c.level[1]).toDouble() * (discount.value() / 100 + 1));
-        if (c.isWebGroup(q))
-            add(isPrece, q.value(c.webId).toInt(), price, c.start(q), c.end(q), Customer);
-    }
+    addPriced(q, QStringLiteral("WWW Speciālās cenas precēm "), Customer, &departmentDiscount);
 }
 
 void SpecialPrices::goodsGroupPrices()
@@ -356,30 +341,41 @@ void SpecialPrices::goodsGroupPrices()
         "o_cenasprgrupas.isklient = n_klient.isn AND n_klprec.isprgrupa = n_prgrup.isn AND "
         "(n_prgrup.web_nesutit = 'F' OR n_prgrup.web_nesutit IS NULL) AND "
         "(n_klprec.web_nesutit = 'F' OR n_klprec.web_nesutit IS NULL) AND n_klient.e_klients = 'T'");
-    const int count = countRows(fromWhere);
     SqlQuery q(ctx_.dati.PRECES_DB(),
                QStringLiteral("SELECT o_cenasprgrupas.ISPRGRUPA, o_cenasprgrupas.isklient, n_klient.web_id, o_cenasprgrupas.cena_1, "
                               "o_cenasprgrupas.atlaide, o_cenasprgrupas.flag, o_cenasprgrupas.dat_no, o_cenasprgrupas.dat_lidz, "
                               "n_klprec.isn isprece, ")
                    + levelColumns() + QStringLiteral(", N_KLPREC.WEB_SALE") + fromWhere
                    + QStringLiteral(" ORDER BY o_cenasprgrupas.isn, n_klprec.isn"));
-    q.open();
-    const SpecialColumns c(q);
-    int i = 1;
-    for (; !q.eof(); q.next(), ++i) {
-        if (progressDue(i))
-            ctx_.log.WriteLog(QStringLiteral("WWW Speciālās cenas preču grupām %1/%2").arg(i).arg(count), true);
-        if (c.isWebGroup(q))
-            add(q.value(c.isPrece).toInt(), q.value(c.webId).toInt(), c.price(q), c.start(q), c.end(q), GoodsGroup);
-    }
+    addPriced(q, QStringLiteral("WWW Speciālās cenas preču grupām "), GoodsGroup, nullptr);
 }
 
-int SpecialPrices::countRows(const QString& fromWhere)
+void SpecialPrices::addPriced(SqlQuery& q, const QString& progress, int priority, const QHash<int, double>* departmentDiscount)
 {
-    // Counted apart, so that the rows themselves stream instead of being held for the count.
-    SqlQuery q(ctx_.dati.PRECES_DB(), QStringLiteral("SELECT COUNT(*) N") + fromWhere);
+    // Read whole, as the progress lines need the count, and priced as read: the sorted rows
+    // are all at hand in the engine anyway, and a priced row is smaller than a read one.
+    QVector<Row> priced;
     q.open();
-    return q.asInt(QStringLiteral("N"));
+    const SpecialColumns c(q);
+    for (; !q.eof(); q.next()) {
+        const int isPrece = q.value(c.isPrece).toInt();
+        double price = c.price(q);
+        if (departmentDiscount && price > 0) {
+            const auto discount = departmentDiscount->constFind(isPrece);
+            if (discount != departmentDiscount->constEnd())
+                price = lowerOf(price, q.value(c.level[1]).toDouble() * (discount.value() / 100 + 1));
+        }
+        // A customer without a web group of its own gets no rows (group 0 here).
+        priced.append({isPrece, c.isWebGroup(q) ? q.value(c.webId).toInt() : 0, price, c.start(q), c.end(q), priority});
+    }
+    const int count = int(priced.size());
+    for (int i = 1; i <= count; ++i) {
+        if (progressDue(i))
+            ctx_.log.WriteLog(progress + QStringLiteral("%1/%2").arg(i).arg(count), true);
+        const Row& r = priced.at(i - 1);
+        if (r.group != 0)
+            add(r.productId, r.group, r.price, r.start, r.end, r.priority);
+    }
 }
 
 void SpecialPrices::addForEveryShopper(int productId, double price, const QDate& end, int priority)

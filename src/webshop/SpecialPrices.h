@@ -4,12 +4,14 @@
 #include "WebShopSettings.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVector>
 
 struct ExchangeContext;
+class SqlQuery;
 class WebShopConnection;
 
 // The special prices of the lists entry: rebuilds the shop's product_special from the goods
@@ -54,7 +56,8 @@ private:
     void add(int productId, int group, double price, const QDate& start, const QDate& end, int priority);
     void write();
     void insertBatch(const QSqlDatabase& shop, int firstId, int from, int count);
-    int countRows(const QString& fromWhere);
+    // The rows of a customer's special or goods-group price statement, with the progress lines.
+    void addPriced(SqlQuery& q, const QString& progress, int priority, const QHash<int, double>* departmentDiscount);
 
     ExchangeContext& ctx_;
     WebShopConnection& shop_;
