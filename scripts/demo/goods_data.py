@@ -1150,6 +1150,16 @@ ready("O_PAVOUT", "O_PRCOUT", "ISPAVOUT",
       some(2), lambda g: dict(NODOKLIS=vat_of[g]))
 
 # ----------------------------------------------------------------------
+section("Payments of web customers: a part payment and a prepayment")
+
+for n, (cust, amount, date) in enumerate([(WEB_CUSTOMER_KEYS[1], 10.0, "10.09.2024"),
+                                          (WEB_CUSTOMER_KEYS[3], 25.0, "12.09.2024")]):
+    insert("O_APMAKS", dict(ISN=2 + n, ISKLIENT=cust, ISNODALA=5, ISAGENTS=1, ISAPMAKSVEIDS=3,
+                            APMAKS_SUM=amount, PARPALIKUM=0.0, APMAKS_DOK="WWW-P%03d" % (n + 1),
+                            APMAKS_DAT=date, SANEM_IZR=2, FUS_EXPORT="F", NELEGALIZ="F",
+                            IEVDAT=date + " 12:00:00", IEVKODS=AUTHOR))
+
+# ----------------------------------------------------------------------
 section("Generators past the keys used above")
 
 GEN_MIN = {t: 1 for t in DEFAULT_TABLES}

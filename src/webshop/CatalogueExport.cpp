@@ -1,5 +1,7 @@
 #include "CatalogueExport.h"
 
+#include "ReducedPriceInstallations.h"
+
 #include "CatalogueAttributes.h"
 #include "CatalogueText.h"
 #include "PictureUploader.h"
@@ -23,9 +25,6 @@
 using namespace CatalogueText;
 
 namespace {
-
-// The own companies (registration numbers) whose shop sells at PARDCENA11: none.
-const QStringList kPriceLevel11Companies = {};
 
 constexpr int kNameLength = 255;
 
@@ -474,7 +473,8 @@ void CatalogueExport::Products()
     d.bind(QStringLiteral("ISN"), settings_.E_SHOP_ISNODALA_IN);
     d.open();
     const int level = priceLevel(d.value(QStringLiteral("CENKODS")));
-    const bool level11 = kPriceLevel11Companies.contains(ctx_.dati.ISIREGNR.trimmed());
+    const bool level11 =
+        ReducedPriceInstallations::includes(ReducedPriceInstallations::registrations, ctx_.dati.ISIREGNR);
 
     // quantity_decimal is the shop's addition to OpenCart: without it products go in without it.
     try {

@@ -3,6 +3,8 @@
 #include "platform/NotAvailable.h"
 
 #include "CatalogueExport.h"
+#include "CustomerBalances.h"
+#include "SpecialPrices.h"
 #include "StockExport.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
@@ -219,7 +221,7 @@ void WebShopExchange::SendKlientiOC_3()
 
 void WebShopExchange::SendSpecCenasOC_3()
 {
-    unavailable(QStringLiteral("SendSpecCenasOC_3"));
+    SpecialPrices(ctx_, connection_, settings_).run();
 }
 
 void WebShopExchange::ReceiveOrdersOC_3()
@@ -235,5 +237,5 @@ bool WebShopExchange::ReceiveKlientiOC_3()
 
 void WebShopExchange::SendKlAtlikumiOC_3FD()
 {
-    unavailable(QStringLiteral("SendKlAtlikumiOC_3FD"));
+    CustomerBalances(ctx_, connection_, settings_).run();
 }
