@@ -331,7 +331,8 @@ int D365MasterData::GetK42Products()
             write.bind(QStringLiteral("EXPSVARI"), tf(scales));
             write.bind(QStringLiteral("EXPSVARI2"), tf(scales));
             write.bind(QStringLiteral("GABALPRECE"), tf(!scales));
-            write.bind(QStringLiteral("DERDIENAS_MAX"), r.integer(QStringLiteral("BestBefore")));
+            // A number, possibly fractional; the column holds whole days.
+            write.bind(QStringLiteral("DERDIENAS_MAX"), qRound64(r.number(QStringLiteral("BestBefore"))));
             write.bind(QStringLiteral("MAX_PASUT"), r.number(QStringLiteral("HighestQty")));
             // a range only when both ends are given: 8 with 0 is "0"
             const QString maxTemp = QStringLiteral("TempStoreMax");

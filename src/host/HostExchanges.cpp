@@ -4,6 +4,11 @@
 #include "edi/EdisoftExchange.h"
 #include "edi/TelemaExchange.h"
 #include "payments/HorizonImport.h"
+#include "warehouse/EquinoxImport.h"
+#include "warehouse/EquinoxSendGoods.h"
+#include "warehouse/EquinoxSendOrders.h"
+#include "warehouse/EquinoxSendPartners.h"
+#include "warehouse/EquinoxTestFtp.h"
 #include "webshop/WebShopExchange.h"
 
 HostExchanges::HostExchanges(ExchangeContext context)
@@ -62,6 +67,40 @@ bool HostExchanges::TelemaProcess()
     return telema_->TelemaProcess();
 }
 
+namespace {
+
+EquinoxLogin equinoxLogin(const EquinoxOptions& o)
+{
+    return {o.FTPVieta, o.UserName, o.Parole};
+}
+
+}  // namespace
+
+bool HostExchanges::EquinoxSendPartners(const EquinoxOptions& options)
+{
+    return ::EquinoxSendPartners(context_, equinoxLogin(options)).run();
+}
+
+bool HostExchanges::EquinoxSendGoods(const EquinoxOptions& options)
+{
+    return ::EquinoxSendGoods(context_, equinoxLogin(options), options.TikaiLabotasPreces).run();
+}
+
+bool HostExchanges::EquinoxSendOrders(const EquinoxOptions& options)
+{
+    return ::EquinoxSendOrders(context_, equinoxLogin(options)).run();
+}
+
+bool HostExchanges::EquinoxImport(const EquinoxOptions& options)
+{
+    return ::EquinoxImport(context_, equinoxLogin(options)).run();
+}
+
+bool HostExchanges::EquinoxTestFtp(const EquinoxOptions& options)
+{
+    return ::EquinoxTestFtp(context_, equinoxLogin(options)).run();
+}
+
 int HostExchanges::LoginD365()
 {
     return d365_->LoginD365();
@@ -85,4 +124,9 @@ int HostExchanges::GetDocumentData()
 int HostExchanges::PostDocuments()
 {
     return d365_->PostDocuments();
+}
+
+void HostExchanges::setD365InventoryClients(const D365InventoryClients& clients)
+{
+    d365_->setInventoryClients(clients);
 }

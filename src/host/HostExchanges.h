@@ -2,6 +2,7 @@
 
 #include "Exchanges.h"
 
+#include "d365/D365Posting.h"
 #include "db/ExchangeContext.h"
 
 #include <memory>
@@ -30,12 +31,18 @@ public:
     bool HorizonProcessImports() override;
 
     bool TelemaProcess() override;
+    bool EquinoxSendPartners(const EquinoxOptions& options) override;
+    bool EquinoxSendGoods(const EquinoxOptions& options) override;
+    bool EquinoxSendOrders(const EquinoxOptions& options) override;
+    bool EquinoxImport(const EquinoxOptions& options) override;
+    bool EquinoxTestFtp(const EquinoxOptions& options) override;
 
     int LoginD365() override;
     int GetGeneralData() override;
     int GetPromotionData() override;
     int GetDocumentData() override;
     int PostDocuments() override;
+    void setD365InventoryClients(const D365InventoryClients& clients);
 
 private:
     ExchangeContext context_;

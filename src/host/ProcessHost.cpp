@@ -252,11 +252,12 @@ void ProcessHost::CheckAutoProcess()
     {
         RegistryKey d(registry_);
         if (d.OpenKey(RegistryKeys::D365, false)) {
-            guarded([&] {
-                D365InventPircejs = d.ReadInteger(QStringLiteral("InventPircejs"));
-                D365InventPiegadatajs = d.ReadInteger(QStringLiteral("InventPiegadatajs"));
-            });
+            // Each on its own: a missing buyer must not leave the supplier at 0, which
+            // would send inventory receipts out as ordinary ones.
+            guarded([&] { D365InventPircejs = d.ReadInteger(QStringLiteral("InventPircejs")); });
+            guarded([&] { D365InventPiegadatajs = d.ReadInteger(QStringLiteral("InventPiegadatajs")); });
         }
+        ownExchanges_->setD365InventoryClients({D365InventPiegadatajs, D365InventPircejs});
     }
     recorder_->secrets().readFrom(registry_);
     monitor_->publishDue();

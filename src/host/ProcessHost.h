@@ -16,6 +16,7 @@
 #include <memory>
 
 class Clock;
+class HostExchanges;
 class Registry;
 
 // The core of the program: settings model, busy flag, process log, data module and
@@ -98,7 +99,7 @@ private:
     AutoProcessSettings settings_;
     std::unique_ptr<TMainFormDati> dati_;
     std::unique_ptr<ExchangeScheduler> scheduler_;
-    std::unique_ptr<Exchanges> ownExchanges_;
+    std::unique_ptr<HostExchanges> ownExchanges_;
     std::unique_ptr<RunRecorder> recorder_;
     std::unique_ptr<HostMonitor> monitor_;
     bool activatedOnce_ = false;

@@ -3,6 +3,7 @@
 #include "db/SqlQuery.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
+#include "platform/RunReport.h"
 
 #include <QAtomicInt>
 #include <QSqlError>
@@ -69,6 +70,7 @@ WebShopConnection::Address WebShopConnection::splitFtpAddress(const QString& val
 int WebShopConnection::ShopConnect(const ShopSettings& settings)
 {
     int result = 1;
+    failureLine_.clear();
     QSqlDatabase db = QSqlDatabase::database(name_, false);
     try {
         db.close();
@@ -84,13 +86,14 @@ int WebShopConnection::ShopConnect(const ShopSettings& settings)
         // is made again on the next statement.
         db.setConnectOptions(QStringLiteral(
             "MYSQL_OPT_RECONNECT=1;MYSQL_OPT_CONNECT_TIMEOUT=30;MYSQL_OPT_READ_TIMEOUT=600;MYSQL_OPT_WRITE_TIMEOUT=600"));
-        if (!db.open())
-            throw DbError(sqlErrorText(db.lastError()));
-        if (!db.isOpen())
+        open(db);
+        if (!db.isOpen()) {
+            failureLine_ = QStringLiteral("Pieslēgties pie OpenChart 2/3 datu bāzes neizdevās !!! ");
             result = -1;
+        }
         db.close();
     } catch (const std::exception& e) {
-        log_.WriteLog(QStringLiteral("Pieslēgties pie OpenChart 2/3 datu bāzes neizdevās !!! ") + errorText(e));
+        failed(QStringLiteral("Pieslēgties pie OpenChart 2/3 datu bāzes neizdevās !!! ") + errorText(e));
         db.close();
         result = -1;
     }
@@ -105,8 +108,7 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
         return 0;
     const Address a = splitFtpAddress(settings.E_SHOP_FTP);
     if (a.port == 0) {
-        log_.WriteLog(QStringLiteral("Pievienoties pie FTP neizdevās !!!")
-                      + QStringLiteral("Nepareizs FTP ports: '%1'").arg(a.portText));
+        failed(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + QStringLiteral("Nepareizs FTP ports: '%1'").arg(a.portText));
         return -1;
     }
     FtpSettings& s = ftp_.settings();
@@ -130,7 +132,7 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
     } catch (const std::exception& e) {
         ftp_.disconnect();
         if (tls_.required || tls_.verify) {
-            log_.WriteLog(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
+            failed(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
             return -1;
         }
         s.explicitTls = false;
@@ -142,7 +144,7 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
         return 0;
     } catch (const std::exception& e) {
         ftp_.disconnect();
-        log_.WriteLog(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
+        failed(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
         return -1;
     }
 }
@@ -163,11 +165,48 @@ WebShopConnection::FtpTls WebShopConnection::readFtpTls(const RegistryKey& wwwEx
     return tls;
 }
 
+void WebShopConnection::open(QSqlDatabase& db)
+{
+    if (!db.open())
+        throw DbError(sqlErrorText(db.lastError()));
+    execSql(db, QStringLiteral("SET SESSION sql_mode = '%1'").arg(sessionSqlMode()));
+}
+
+void WebShopConnection::keepSessionMode(QSqlDatabase& db)
+{
+    SqlQuery mode(db, QStringLiteral("SELECT @@SESSION.sql_mode"));
+    mode.open();
+    if (mode.value(0).toString() != sessionSqlMode())
+        execSql(db, QStringLiteral("SET SESSION sql_mode = '%1'").arg(sessionSqlMode()));
+}
+
 bool WebShopConnection::begin(const ShopSettings& settings)
 {
-    if (isConnected())
+    if (!isConnected())
+        return ShopConnect(settings) >= 0;
+    // Between runs the server may have closed the session and the driver opened a new one.
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    try {
+        keepSessionMode(db);
         return true;
+    } catch (const std::exception&) {
+        db.close();
+    }
     return ShopConnect(settings) >= 0;
+}
+
+bool WebShopConnection::begin(const ShopSettings& settings, RunReport& report)
+{
+    if (begin(settings))
+        return true;
+    report.fail(failureLine_);
+    return false;
+}
+
+void WebShopConnection::failed(const QString& line)
+{
+    failureLine_ = line;
+    log_.WriteLog(line);
 }
 
 bool WebShopConnection::isConnected() const
@@ -178,8 +217,8 @@ bool WebShopConnection::isConnected() const
 QSqlDatabase WebShopConnection::database()
 {
     QSqlDatabase db = QSqlDatabase::database(name_, false);
-    if (!db.isOpen() && !db.open())
-        throw DbError(sqlErrorText(db.lastError()));
+    if (!db.isOpen())
+        open(db);
     return db;
 }
 

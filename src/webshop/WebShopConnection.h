@@ -8,6 +8,7 @@
 
 class Log;
 class RegistryKey;
+class RunReport;
 
 // The shop's MySQL database (the connection fdcOpenCart20) and the picture FTP client.
 // The connection stays configured between runs and the FTP client stays logged in.
@@ -48,10 +49,19 @@ public:
     // Every shop job begins here: connects when fdcOpenCart20 is not connected.
     // False when the job must return at once.
     bool begin(const ShopSettings& settings);
+    // The same, noting a failed connect as the run's failure.
+    bool begin(const ShopSettings& settings, RunReport& report);
+    // The line the last failed connect logged.
+    const QString& failureLine() const { return failureLine_; }
 
     bool isConnected() const;
     // The shop database, connected on use; throws DbError when it cannot be.
     QSqlDatabase database();
+
+    // The SQL mode of the shop session, as OpenCart's own database driver sets it: not
+    // strict, so a NOT NULL column an insert leaves out takes its type's empty value
+    // instead of failing the insert, as it does when the shop itself writes.
+    static QString sessionSqlMode() { return QStringLiteral("NO_ZERO_IN_DATE,NO_ENGINE_SUBSTITUTION"); }
     // After a failure in the middle of a job: the next job connects and tests afresh.
     void drop();
 
@@ -59,7 +69,15 @@ public:
     QString connectionName() const { return name_; }
 
 private:
+    // Opens the connection and sets the session's SQL mode; throws DbError.
+    void open(QSqlDatabase& db);
+    // A connection the driver made again by itself is a fresh session without the mode.
+    void keepSessionMode(QSqlDatabase& db);
+
+    void failed(const QString& line);
+
     Log& log_;
+    QString failureLine_;
     QString name_;
     FtpClient ftp_;
     FtpTls tls_;

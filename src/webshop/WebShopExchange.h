@@ -40,12 +40,14 @@ private:
         QString end;
         QString runMark;
     };
+    // The settings of an entry; a missing one refuses the run.
+    bool settingsForEntry();
     bool runEntry(const Entry& entry, bool allowed, const std::function<void()>& job);
     void readOptions();
     void writeRunMark(const QString& name);
 
+    void SendPrecesOC_3_FD();    // the product catalogue
     // Jobs that arrive later; until then each says it is not there.
-    void SendPrecesOC_3_FD();
     void SendKlientiOC_3();
     void SendSpecCenasOC_3();
     void ReceiveOrdersOC_3();
@@ -54,6 +56,7 @@ private:
     void unavailable(const QString& name);
 
     ExchangeContext& ctx_;
+    QString settingsLine_;  // why LoadSettings last stopped
     ShopSettings settings_;
     WebShopOptions options_;
     WebShopConnection connection_;

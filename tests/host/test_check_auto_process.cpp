@@ -118,6 +118,19 @@ TEST_F(CheckAutoProcessTest, MissingEdisoftSwitchSkipsTheRestOfTheAutomationGrou
     EXPECT_EQ(host->D365InventPircejs, 21);
 }
 
+TEST_F(CheckAutoProcessTest, EachInventoryClientIsReadOnItsOwn)
+{
+    // a missing buyer must not leave the supplier at 0 (its receipts would go out as ordinary ones)
+    for (const char* missing : {"InventPircejs=21\n", "InventPiegadatajs=22\n"}) {
+        QByteArray ini = fullIni(db.path());
+        ini.replace(missing, "");
+        writeIni(ini);
+        host->FormActivate();
+        EXPECT_EQ(host->D365InventPircejs, QByteArray(missing).startsWith("InventPircejs") ? 0 : 21) << missing;
+        EXPECT_EQ(host->D365InventPiegadatajs, QByteArray(missing).startsWith("InventPiegadatajs") ? 0 : 22) << missing;
+    }
+}
+
 TEST_F(CheckAutoProcessTest, MissingWebKeyAndAllModesZeroAreLogged)
 {
     QByteArray ini = fullIni(db.path());

@@ -18,6 +18,9 @@ TEST_P(XmlTextCleaningTest, BlanksSpecialsThenEscapesInOrder)
     // The one-pass form gives what the two steps give one after the other.
     EXPECT_EQ(XmlTextCleaning::clean(QString::fromUtf8(c.input)),
               XmlTextCleaning::escapeEntities(XmlTextCleaning::blankSpecials(QString::fromUtf8(c.input))));
+    QByteArray utf8("x");
+    XmlTextCleaning::appendCleanUtf8(utf8, QString::fromUtf8(c.input));
+    EXPECT_EQ(utf8, QByteArray("x") + c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -34,6 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
         CleaningCase{"<b> & </b>", "&lt;b&gt; &amp; &lt;/b&gt;"},
         // blanks first: the ";" of an entity written afterwards stays
         CleaningCase{"1 < 2; 3 > 2", "1 &lt; 2  3 &gt; 2"},
-        CleaningCase{"Ķēdes_Nr=5%", "Ķēdes Nr 5 "}));
+        CleaningCase{"Ķēdes_Nr=5%", "Ķēdes Nr 5 "},
+        CleaningCase{"Кофе \U0001F600 € ~\x7f", "Кофе \U0001F600 € ~\x7f"}));
 
 }  // namespace

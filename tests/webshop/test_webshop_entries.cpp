@@ -117,6 +117,7 @@ TEST_F(WebShopEntries, ExpTipsDecidesWhichJobsRun)
 
     // 2: the lists job runs its parts in order between its own lines, and the balances job runs.
     options({{"ExpTips", 2}, {"chkKlienti", "false"}});
+    goods->exec("UPDATE N_KLPREC SET WEB_SALE='T', WEB_SALE_DATLIDZ='31.12.2026', PARDCENA10=2 WHERE ISN=10");
     clock.advance(60000);
     log.WriteLog("--- ExpTips 2");
     EXPECT_TRUE(allFour());
@@ -126,12 +127,14 @@ TEST_F(WebShopEntries, ExpTipsDecidesWhichJobsRun)
         return lines.indexOf(QRegularExpression(".*" + QRegularExpression::escape(text) + "$"));
     };
     EXPECT_LT(at("WWW Sāk sarakstu sūtīšanu ... ExpTips=2"), at("Sāk SendKlasifOC_3 ..."));
-    EXPECT_LT(at("Sāk SendKlasifOC_3 ..."), at("SendPrecesOC_3_FD" + kNotAvailable));
-    EXPECT_LT(at("SendPrecesOC_3_FD" + kNotAvailable), at("SendSpecCenasOC_3" + kNotAvailable));
-    EXPECT_LT(at("SendSpecCenasOC_3" + kNotAvailable), at("Beidz SendKlasifOC_3"));
+    EXPECT_LT(at("Sāk SendKlasifOC_3 ..."), at("WWW Sāk SendPrecesOC_3_FD ..."));
+    EXPECT_LT(at("WWW Sāk SendPrecesOC_3_FD ..."), at("WWW Beidz SendPrecesOC_3_FD"));
+    EXPECT_LT(at("WWW Beidz SendPrecesOC_3_FD"), at("WWW Ieraksti: 1 no 1; Paka: 1"));
+    EXPECT_LT(at("WWW Ieraksti: 1 no 1; Paka: 1"), at("Beidz SendKlasifOC_3"));
     EXPECT_LT(at("Beidz SendKlasifOC_3"), at("WWW Saraksti aizsūtīti"));
     EXPECT_EQ(at("SendKlientiOC_3" + kNotAvailable), -1);
-    EXPECT_GE(at("SendKlAtlikumiOC_3FD" + kNotAvailable), 0);
+    EXPECT_LT(at("Sāk SendKlAtlikumiOC_3FD ..."), at("Beidz SendKlAtlikumiOC_3FD"));
+    EXPECT_GE(at("Sāk SendKlAtlikumiOC_3FD ..."), 0);
 }
 
 TEST_F(WebShopEntries, BusyFlagRefusesEveryEntry)
