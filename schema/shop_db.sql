@@ -1,15 +1,16 @@
 -- Web shop database as the exchange host sees it (MariaDB / MySQL).
 --
--- The tables of an OpenCart 3 shop installed without a table prefix that the web
--- shop exchange reads and writes, with OpenCart's usual columns, keys and
--- auto-increments. Two kinds of change against a stock installation:
+-- The tables of an OpenCart 3 shop installed without a table prefix that the web shop
+-- exchange reads and writes, column for column as OpenCart 3 declares them: a NOT NULL
+-- column without a default stays without one, so an insert that leaves it out fails on a
+-- server in strict mode, as it does on a real shop. OpenCart's own database driver sets a
+-- non-strict SQL mode for its session, and so does the exchange's shop connection.
+-- Changes against a stock installation:
 --   - columns the exchange writes that OpenCart 3 lacks: product.quantity_decimal,
---     category.thumbnail_image, customer.approved (kept from OpenCart 2) and
---     `order`.shipping_parcel_id (parcel terminal of a shipping module);
---   - NOT NULL columns that the exchange's inserts leave out have defaults, so the
---     inserts also pass on a server in strict mode (OpenCart itself runs with a
---     relaxed sql_mode).
--- Tables are InnoDB with utf8mb4 text.
+--     category.thumbnail_image, customer.approved (kept from OpenCart 2 and declared as
+--     there) and `order`.shipping_parcel_id (parcel terminal of a shipping module);
+--   - tables are InnoDB with utf8mb4 text (OpenCart 3 installs MyISAM);
+--   - only the tables the exchange uses, without OpenCart's sample rows.
 --
 -- Load into an empty database:  mariadb DBNAME < schema/shop_db.sql
 
@@ -17,13 +18,13 @@ SET NAMES utf8mb4;
 
 CREATE TABLE `language` (
   `language_id` int(11) NOT NULL AUTO_INCREMENT,
-  `name` varchar(32) NOT NULL DEFAULT '',
-  `code` varchar(5) NOT NULL DEFAULT '',
-  `locale` varchar(255) NOT NULL DEFAULT '',
-  `image` varchar(64) NOT NULL DEFAULT '',
-  `directory` varchar(32) NOT NULL DEFAULT '',
+  `name` varchar(32) NOT NULL,
+  `code` varchar(5) NOT NULL,
+  `locale` varchar(255) NOT NULL,
+  `image` varchar(64) NOT NULL,
+  `directory` varchar(32) NOT NULL,
   `sort_order` int(3) NOT NULL DEFAULT 0,
-  `status` tinyint(1) NOT NULL DEFAULT 1,
+  `status` tinyint(1) NOT NULL,
   PRIMARY KEY (`language_id`),
   KEY `name` (`name`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
@@ -33,23 +34,23 @@ CREATE TABLE `language` (
 
 CREATE TABLE `product` (
   `product_id` int(11) NOT NULL AUTO_INCREMENT,
-  `model` varchar(64) NOT NULL DEFAULT '',
-  `sku` varchar(64) NOT NULL DEFAULT '',
-  `upc` varchar(12) NOT NULL DEFAULT '',
-  `ean` varchar(14) NOT NULL DEFAULT '',
-  `jan` varchar(13) NOT NULL DEFAULT '',
-  `isbn` varchar(17) NOT NULL DEFAULT '',
-  `mpn` varchar(64) NOT NULL DEFAULT '',
-  `location` varchar(128) NOT NULL DEFAULT '',
+  `model` varchar(64) NOT NULL,
+  `sku` varchar(64) NOT NULL,
+  `upc` varchar(12) NOT NULL,
+  `ean` varchar(14) NOT NULL,
+  `jan` varchar(13) NOT NULL,
+  `isbn` varchar(17) NOT NULL,
+  `mpn` varchar(64) NOT NULL,
+  `location` varchar(128) NOT NULL,
   `quantity` int(4) NOT NULL DEFAULT 0,
   `quantity_decimal` tinyint(1) NOT NULL DEFAULT 0,  -- 1: sold by weight, quantity may be a fraction
-  `stock_status_id` int(11) NOT NULL DEFAULT 0,
+  `stock_status_id` int(11) NOT NULL,
   `image` varchar(255) DEFAULT NULL,
-  `manufacturer_id` int(11) NOT NULL DEFAULT 0,
+  `manufacturer_id` int(11) NOT NULL,
   `shipping` tinyint(1) NOT NULL DEFAULT 1,
   `price` decimal(15,4) NOT NULL DEFAULT 0.0000,
   `points` int(8) NOT NULL DEFAULT 0,
-  `tax_class_id` int(11) NOT NULL DEFAULT 0,
+  `tax_class_id` int(11) NOT NULL,
   `date_available` date NOT NULL DEFAULT '0000-00-00',
   `weight` decimal(15,8) NOT NULL DEFAULT 0.00000000,
   `weight_class_id` int(11) NOT NULL DEFAULT 0,
@@ -62,20 +63,20 @@ CREATE TABLE `product` (
   `sort_order` int(11) NOT NULL DEFAULT 0,
   `status` tinyint(1) NOT NULL DEFAULT 0,
   `viewed` int(5) NOT NULL DEFAULT 0,
-  `date_added` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
-  `date_modified` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
+  `date_added` datetime NOT NULL,
+  `date_modified` datetime NOT NULL,
   PRIMARY KEY (`product_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `product_description` (
   `product_id` int(11) NOT NULL,
   `language_id` int(11) NOT NULL,
-  `name` varchar(255) NOT NULL DEFAULT '',
-  `description` text NOT NULL DEFAULT '',
-  `tag` text NOT NULL DEFAULT '',
-  `meta_title` varchar(255) NOT NULL DEFAULT '',
-  `meta_description` varchar(255) NOT NULL DEFAULT '',
-  `meta_keyword` varchar(255) NOT NULL DEFAULT '',
+  `name` varchar(255) NOT NULL,
+  `description` text NOT NULL,
+  `tag` text NOT NULL,
+  `meta_title` varchar(255) NOT NULL,
+  `meta_description` varchar(255) NOT NULL,
+  `meta_keyword` varchar(255) NOT NULL,
   PRIMARY KEY (`product_id`,`language_id`),
   KEY `name` (`name`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
@@ -106,7 +107,7 @@ CREATE TABLE `product_attribute` (
   `product_id` int(11) NOT NULL,
   `attribute_id` int(11) NOT NULL,
   `language_id` int(11) NOT NULL,
-  `text` text NOT NULL DEFAULT '',
+  `text` text NOT NULL,
   PRIMARY KEY (`product_id`,`attribute_id`,`language_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
@@ -114,10 +115,9 @@ CREATE TABLE `product_option` (
   `product_option_id` int(11) NOT NULL AUTO_INCREMENT,
   `product_id` int(11) NOT NULL,
   `option_id` int(11) NOT NULL,
-  `value` text NOT NULL DEFAULT '',
-  `required` tinyint(1) NOT NULL DEFAULT 0,
-  PRIMARY KEY (`product_option_id`),
-  KEY `product_id` (`product_id`,`option_id`)
+  `value` text NOT NULL,
+  `required` tinyint(1) NOT NULL,
+  PRIMARY KEY (`product_option_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `product_option_value` (
@@ -126,47 +126,44 @@ CREATE TABLE `product_option_value` (
   `product_id` int(11) NOT NULL,
   `option_id` int(11) NOT NULL,
   `option_value_id` int(11) NOT NULL,
-  `quantity` int(3) NOT NULL DEFAULT 0,
-  `subtract` tinyint(1) NOT NULL DEFAULT 1,
-  `price` decimal(15,4) NOT NULL DEFAULT 0.0000,
-  `price_prefix` varchar(1) NOT NULL DEFAULT '+',
-  `points` int(8) NOT NULL DEFAULT 0,
-  `points_prefix` varchar(1) NOT NULL DEFAULT '+',
-  `weight` decimal(15,8) NOT NULL DEFAULT 0.00000000,
-  `weight_prefix` varchar(1) NOT NULL DEFAULT '+',
-  PRIMARY KEY (`product_option_value_id`),
-  KEY `product_option_id` (`product_option_id`),
-  KEY `product_id` (`product_id`,`option_id`)
+  `quantity` int(3) NOT NULL,
+  `subtract` tinyint(1) NOT NULL,
+  `price` decimal(15,4) NOT NULL,
+  `price_prefix` varchar(1) NOT NULL,
+  `points` int(8) NOT NULL,
+  `points_prefix` varchar(1) NOT NULL,
+  `weight` decimal(15,8) NOT NULL,
+  `weight_prefix` varchar(1) NOT NULL,
+  PRIMARY KEY (`product_option_value_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `option` (
   `option_id` int(11) NOT NULL AUTO_INCREMENT,
-  `type` varchar(32) NOT NULL DEFAULT 'select',
-  `sort_order` int(3) NOT NULL DEFAULT 0,
+  `type` varchar(32) NOT NULL,
+  `sort_order` int(3) NOT NULL,
   PRIMARY KEY (`option_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `option_description` (
   `option_id` int(11) NOT NULL,
   `language_id` int(11) NOT NULL,
-  `name` varchar(128) NOT NULL DEFAULT '',
+  `name` varchar(128) NOT NULL,
   PRIMARY KEY (`option_id`,`language_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `option_value` (
   `option_value_id` int(11) NOT NULL AUTO_INCREMENT,
   `option_id` int(11) NOT NULL,
-  `image` varchar(255) NOT NULL DEFAULT '',
-  `sort_order` int(3) NOT NULL DEFAULT 0,
-  PRIMARY KEY (`option_value_id`),
-  KEY `option_id` (`option_id`)
+  `image` varchar(255) NOT NULL,
+  `sort_order` int(3) NOT NULL,
+  PRIMARY KEY (`option_value_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `option_value_description` (
   `option_value_id` int(11) NOT NULL,
   `language_id` int(11) NOT NULL,
   `option_id` int(11) NOT NULL,
-  `name` varchar(128) NOT NULL DEFAULT '',
+  `name` varchar(128) NOT NULL,
   PRIMARY KEY (`option_value_id`,`language_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
@@ -175,12 +172,12 @@ CREATE TABLE `category` (
   `image` varchar(255) DEFAULT NULL,
   `thumbnail_image` varchar(255) DEFAULT NULL,       -- small picture of the group
   `parent_id` int(11) NOT NULL DEFAULT 0,
-  `top` tinyint(1) NOT NULL DEFAULT 0,
-  `column` int(3) NOT NULL DEFAULT 1,
+  `top` tinyint(1) NOT NULL,
+  `column` int(3) NOT NULL,
   `sort_order` int(3) NOT NULL DEFAULT 0,
-  `status` tinyint(1) NOT NULL DEFAULT 1,
-  `date_added` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
-  `date_modified` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
+  `status` tinyint(1) NOT NULL,
+  `date_added` datetime NOT NULL,
+  `date_modified` datetime NOT NULL,
   PRIMARY KEY (`category_id`),
   KEY `parent_id` (`parent_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
@@ -188,11 +185,11 @@ CREATE TABLE `category` (
 CREATE TABLE `category_description` (
   `category_id` int(11) NOT NULL,
   `language_id` int(11) NOT NULL,
-  `name` varchar(255) NOT NULL DEFAULT '',
-  `description` text NOT NULL DEFAULT '',
-  `meta_title` varchar(255) NOT NULL DEFAULT '',
-  `meta_description` varchar(255) NOT NULL DEFAULT '',
-  `meta_keyword` varchar(255) NOT NULL DEFAULT '',
+  `name` varchar(255) NOT NULL,
+  `description` text NOT NULL,
+  `meta_title` varchar(255) NOT NULL,
+  `meta_description` varchar(255) NOT NULL,
+  `meta_keyword` varchar(255) NOT NULL,
   PRIMARY KEY (`category_id`,`language_id`),
   KEY `name` (`name`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
@@ -219,7 +216,7 @@ CREATE TABLE `category_filter` (
 CREATE TABLE `filter` (
   `filter_id` int(11) NOT NULL AUTO_INCREMENT,
   `filter_group_id` int(11) NOT NULL,
-  `sort_order` int(3) NOT NULL DEFAULT 0,
+  `sort_order` int(3) NOT NULL,
   PRIMARY KEY (`filter_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
@@ -227,7 +224,7 @@ CREATE TABLE `filter_description` (
   `filter_id` int(11) NOT NULL,
   `language_id` int(11) NOT NULL,
   `filter_group_id` int(11) NOT NULL,
-  `name` varchar(64) NOT NULL DEFAULT '',
+  `name` varchar(64) NOT NULL,
   PRIMARY KEY (`filter_id`,`language_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
@@ -239,9 +236,9 @@ CREATE TABLE `product_filter` (
 
 CREATE TABLE `manufacturer` (
   `manufacturer_id` int(11) NOT NULL AUTO_INCREMENT,
-  `name` varchar(64) NOT NULL DEFAULT '',
+  `name` varchar(64) NOT NULL,
   `image` varchar(255) DEFAULT NULL,
-  `sort_order` int(3) NOT NULL DEFAULT 0,
+  `sort_order` int(3) NOT NULL,
   PRIMARY KEY (`manufacturer_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
@@ -260,17 +257,17 @@ CREATE TABLE `weight_class` (
 CREATE TABLE `weight_class_description` (
   `weight_class_id` int(11) NOT NULL,
   `language_id` int(11) NOT NULL,
-  `title` varchar(32) NOT NULL DEFAULT '',
-  `unit` varchar(4) NOT NULL DEFAULT '',
+  `title` varchar(32) NOT NULL,
+  `unit` varchar(4) NOT NULL,
   PRIMARY KEY (`weight_class_id`,`language_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `seo_url` (
   `seo_url_id` int(11) NOT NULL AUTO_INCREMENT,
-  `store_id` int(11) NOT NULL DEFAULT 0,
-  `language_id` int(11) NOT NULL DEFAULT 0,
-  `query` varchar(255) NOT NULL DEFAULT '',
-  `keyword` varchar(255) NOT NULL DEFAULT '',
+  `store_id` int(11) NOT NULL,
+  `language_id` int(11) NOT NULL,
+  `query` varchar(255) NOT NULL,
+  `keyword` varchar(255) NOT NULL,
   PRIMARY KEY (`seo_url_id`),
   KEY `query` (`query`),
   KEY `keyword` (`keyword`)
@@ -293,71 +290,70 @@ CREATE TABLE `product_special` (
 
 CREATE TABLE `customer_group` (
   `customer_group_id` int(11) NOT NULL AUTO_INCREMENT,
-  `approval` int(1) NOT NULL DEFAULT 0,
-  `sort_order` int(3) NOT NULL DEFAULT 0,
+  `approval` int(1) NOT NULL,
+  `sort_order` int(3) NOT NULL,
   PRIMARY KEY (`customer_group_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `customer_group_description` (
   `customer_group_id` int(11) NOT NULL,
   `language_id` int(11) NOT NULL,
-  `name` varchar(32) NOT NULL DEFAULT '',
-  `description` text NOT NULL DEFAULT '',
+  `name` varchar(32) NOT NULL,
+  `description` text NOT NULL,
   PRIMARY KEY (`customer_group_id`,`language_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `customer` (
   `customer_id` int(11) NOT NULL AUTO_INCREMENT,
-  `customer_group_id` int(11) NOT NULL DEFAULT 0,
+  `customer_group_id` int(11) NOT NULL,
   `store_id` int(11) NOT NULL DEFAULT 0,
-  `language_id` int(11) NOT NULL DEFAULT 0,
-  `firstname` varchar(32) NOT NULL DEFAULT '',
-  `lastname` varchar(32) NOT NULL DEFAULT '',
-  `email` varchar(96) NOT NULL DEFAULT '',
-  `telephone` varchar(32) NOT NULL DEFAULT '',
-  `fax` varchar(32) NOT NULL DEFAULT '',
-  `password` varchar(40) NOT NULL DEFAULT '',
-  `salt` varchar(9) NOT NULL DEFAULT '',
-  `cart` text DEFAULT NULL,
-  `wishlist` text DEFAULT NULL,
+  `language_id` int(11) NOT NULL,
+  `firstname` varchar(32) NOT NULL,
+  `lastname` varchar(32) NOT NULL,
+  `email` varchar(96) NOT NULL,
+  `telephone` varchar(32) NOT NULL,
+  `fax` varchar(32) NOT NULL,
+  `password` varchar(40) NOT NULL,
+  `salt` varchar(9) NOT NULL,
+  `cart` text,
+  `wishlist` text,
   `newsletter` tinyint(1) NOT NULL DEFAULT 0,
   `address_id` int(11) NOT NULL DEFAULT 0,
-  `custom_field` text NOT NULL DEFAULT '',
-  `ip` varchar(40) NOT NULL DEFAULT '',
-  `status` tinyint(1) NOT NULL DEFAULT 0,
-  `approved` tinyint(1) NOT NULL DEFAULT 0,          -- as in OpenCart 2
-  `safe` tinyint(1) NOT NULL DEFAULT 0,
-  `token` text NOT NULL DEFAULT '',
-  `code` varchar(40) NOT NULL DEFAULT '',
-  `date_added` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
-  PRIMARY KEY (`customer_id`),
-  KEY `email` (`email`)
+  `custom_field` text NOT NULL,
+  `ip` varchar(40) NOT NULL,
+  `status` tinyint(1) NOT NULL,
+  `approved` tinyint(1) NOT NULL,                    -- as in OpenCart 2
+  `safe` tinyint(1) NOT NULL,
+  `token` text NOT NULL,
+  `code` varchar(40) NOT NULL,
+  `date_added` datetime NOT NULL,
+  PRIMARY KEY (`customer_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `address` (
   `address_id` int(11) NOT NULL AUTO_INCREMENT,
   `customer_id` int(11) NOT NULL,
-  `firstname` varchar(32) NOT NULL DEFAULT '',
-  `lastname` varchar(32) NOT NULL DEFAULT '',
-  `company` varchar(40) NOT NULL DEFAULT '',
-  `address_1` varchar(128) NOT NULL DEFAULT '',
-  `address_2` varchar(128) NOT NULL DEFAULT '',
-  `city` varchar(128) NOT NULL DEFAULT '',
-  `postcode` varchar(10) NOT NULL DEFAULT '',
+  `firstname` varchar(32) NOT NULL,
+  `lastname` varchar(32) NOT NULL,
+  `company` varchar(40) NOT NULL,
+  `address_1` varchar(128) NOT NULL,
+  `address_2` varchar(128) NOT NULL,
+  `city` varchar(128) NOT NULL,
+  `postcode` varchar(10) NOT NULL,
   `country_id` int(11) NOT NULL DEFAULT 0,
   `zone_id` int(11) NOT NULL DEFAULT 0,
-  `custom_field` text NOT NULL DEFAULT '',
+  `custom_field` text NOT NULL,
   PRIMARY KEY (`address_id`),
   KEY `customer_id` (`customer_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `country` (
   `country_id` int(11) NOT NULL AUTO_INCREMENT,
-  `name` varchar(128) NOT NULL DEFAULT '',
-  `iso_code_2` varchar(2) NOT NULL DEFAULT '',
-  `iso_code_3` varchar(3) NOT NULL DEFAULT '',
-  `address_format` text NOT NULL DEFAULT '',
-  `postcode_required` tinyint(1) NOT NULL DEFAULT 0,
+  `name` varchar(128) NOT NULL,
+  `iso_code_2` varchar(2) NOT NULL,
+  `iso_code_3` varchar(3) NOT NULL,
+  `address_format` text NOT NULL,
+  `postcode_required` tinyint(1) NOT NULL,
   `status` tinyint(1) NOT NULL DEFAULT 1,
   PRIMARY KEY (`country_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
@@ -365,12 +361,11 @@ CREATE TABLE `country` (
 CREATE TABLE `customer_transaction` (
   `customer_transaction_id` int(11) NOT NULL AUTO_INCREMENT,
   `customer_id` int(11) NOT NULL,
-  `order_id` int(11) NOT NULL DEFAULT 0,
-  `description` text NOT NULL DEFAULT '',
-  `amount` decimal(15,4) NOT NULL DEFAULT 0.0000,
-  `date_added` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
-  PRIMARY KEY (`customer_transaction_id`),
-  KEY `customer_id` (`customer_id`)
+  `order_id` int(11) NOT NULL,
+  `description` text NOT NULL,
+  `amount` decimal(15,4) NOT NULL,
+  `date_added` datetime NOT NULL,
+  PRIMARY KEY (`customer_transaction_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 -- ---------------------------------------------------------------------------
@@ -379,81 +374,80 @@ CREATE TABLE `customer_transaction` (
 CREATE TABLE `order` (
   `order_id` int(11) NOT NULL AUTO_INCREMENT,
   `invoice_no` int(11) NOT NULL DEFAULT 0,
-  `invoice_prefix` varchar(26) NOT NULL DEFAULT '',
+  `invoice_prefix` varchar(26) NOT NULL,
   `store_id` int(11) NOT NULL DEFAULT 0,
-  `store_name` varchar(64) NOT NULL DEFAULT '',
-  `store_url` varchar(255) NOT NULL DEFAULT '',
+  `store_name` varchar(64) NOT NULL,
+  `store_url` varchar(255) NOT NULL,
   `customer_id` int(11) NOT NULL DEFAULT 0,
   `customer_group_id` int(11) NOT NULL DEFAULT 0,
-  `firstname` varchar(32) NOT NULL DEFAULT '',
-  `lastname` varchar(32) NOT NULL DEFAULT '',
-  `email` varchar(96) NOT NULL DEFAULT '',
-  `telephone` varchar(32) NOT NULL DEFAULT '',
-  `fax` varchar(32) NOT NULL DEFAULT '',
-  `custom_field` text NOT NULL DEFAULT '',
-  `payment_firstname` varchar(32) NOT NULL DEFAULT '',
-  `payment_lastname` varchar(32) NOT NULL DEFAULT '',
-  `payment_company` varchar(60) NOT NULL DEFAULT '',
-  `payment_address_1` varchar(128) NOT NULL DEFAULT '',
-  `payment_address_2` varchar(128) NOT NULL DEFAULT '',
-  `payment_city` varchar(128) NOT NULL DEFAULT '',
-  `payment_postcode` varchar(10) NOT NULL DEFAULT '',
-  `payment_country` varchar(128) NOT NULL DEFAULT '',
-  `payment_country_id` int(11) NOT NULL DEFAULT 0,
-  `payment_zone` varchar(128) NOT NULL DEFAULT '',
-  `payment_zone_id` int(11) NOT NULL DEFAULT 0,
-  `payment_address_format` text NOT NULL DEFAULT '',
-  `payment_custom_field` text NOT NULL DEFAULT '',
-  `payment_method` varchar(128) NOT NULL DEFAULT '',
-  `payment_code` varchar(128) NOT NULL DEFAULT '',
-  `shipping_firstname` varchar(32) NOT NULL DEFAULT '',
-  `shipping_lastname` varchar(32) NOT NULL DEFAULT '',
-  `shipping_company` varchar(40) NOT NULL DEFAULT '',
-  `shipping_address_1` varchar(128) NOT NULL DEFAULT '',
-  `shipping_address_2` varchar(128) NOT NULL DEFAULT '',
-  `shipping_city` varchar(128) NOT NULL DEFAULT '',
-  `shipping_postcode` varchar(10) NOT NULL DEFAULT '',
-  `shipping_country` varchar(128) NOT NULL DEFAULT '',
-  `shipping_country_id` int(11) NOT NULL DEFAULT 0,
-  `shipping_zone` varchar(128) NOT NULL DEFAULT '',
-  `shipping_zone_id` int(11) NOT NULL DEFAULT 0,
-  `shipping_address_format` text NOT NULL DEFAULT '',
-  `shipping_custom_field` text NOT NULL DEFAULT '',
-  `shipping_method` varchar(128) NOT NULL DEFAULT '',
-  `shipping_code` varchar(128) NOT NULL DEFAULT '',
+  `firstname` varchar(32) NOT NULL,
+  `lastname` varchar(32) NOT NULL,
+  `email` varchar(96) NOT NULL,
+  `telephone` varchar(32) NOT NULL,
+  `fax` varchar(32) NOT NULL,
+  `custom_field` text NOT NULL,
+  `payment_firstname` varchar(32) NOT NULL,
+  `payment_lastname` varchar(32) NOT NULL,
+  `payment_company` varchar(60) NOT NULL,
+  `payment_address_1` varchar(128) NOT NULL,
+  `payment_address_2` varchar(128) NOT NULL,
+  `payment_city` varchar(128) NOT NULL,
+  `payment_postcode` varchar(10) NOT NULL,
+  `payment_country` varchar(128) NOT NULL,
+  `payment_country_id` int(11) NOT NULL,
+  `payment_zone` varchar(128) NOT NULL,
+  `payment_zone_id` int(11) NOT NULL,
+  `payment_address_format` text NOT NULL,
+  `payment_custom_field` text NOT NULL,
+  `payment_method` varchar(128) NOT NULL,
+  `payment_code` varchar(128) NOT NULL,
+  `shipping_firstname` varchar(32) NOT NULL,
+  `shipping_lastname` varchar(32) NOT NULL,
+  `shipping_company` varchar(40) NOT NULL,
+  `shipping_address_1` varchar(128) NOT NULL,
+  `shipping_address_2` varchar(128) NOT NULL,
+  `shipping_city` varchar(128) NOT NULL,
+  `shipping_postcode` varchar(10) NOT NULL,
+  `shipping_country` varchar(128) NOT NULL,
+  `shipping_country_id` int(11) NOT NULL,
+  `shipping_zone` varchar(128) NOT NULL,
+  `shipping_zone_id` int(11) NOT NULL,
+  `shipping_address_format` text NOT NULL,
+  `shipping_custom_field` text NOT NULL,
+  `shipping_method` varchar(128) NOT NULL,
+  `shipping_code` varchar(128) NOT NULL,
   `shipping_parcel_id` varchar(64) NOT NULL DEFAULT '',  -- parcel terminal chosen with "dpd_parcel." shipping
-  `comment` text NOT NULL DEFAULT '',
+  `comment` text NOT NULL,
   `total` decimal(15,4) NOT NULL DEFAULT 0.0000,
   `order_status_id` int(11) NOT NULL DEFAULT 0,
-  `affiliate_id` int(11) NOT NULL DEFAULT 0,
-  `commission` decimal(15,4) NOT NULL DEFAULT 0.0000,
-  `marketing_id` int(11) NOT NULL DEFAULT 0,
-  `tracking` varchar(64) NOT NULL DEFAULT '',
-  `language_id` int(11) NOT NULL DEFAULT 0,
-  `currency_id` int(11) NOT NULL DEFAULT 0,
-  `currency_code` varchar(3) NOT NULL DEFAULT '',
+  `affiliate_id` int(11) NOT NULL,
+  `commission` decimal(15,4) NOT NULL,
+  `marketing_id` int(11) NOT NULL,
+  `tracking` varchar(64) NOT NULL,
+  `language_id` int(11) NOT NULL,
+  `currency_id` int(11) NOT NULL,
+  `currency_code` varchar(3) NOT NULL,
   `currency_value` decimal(15,8) NOT NULL DEFAULT 1.00000000,
-  `ip` varchar(40) NOT NULL DEFAULT '',
-  `forwarded_ip` varchar(40) NOT NULL DEFAULT '',
-  `user_agent` varchar(255) NOT NULL DEFAULT '',
-  `accept_language` varchar(255) NOT NULL DEFAULT '',
-  `date_added` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
-  `date_modified` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
-  PRIMARY KEY (`order_id`),
-  KEY `order_status_id` (`order_status_id`)
+  `ip` varchar(40) NOT NULL,
+  `forwarded_ip` varchar(40) NOT NULL,
+  `user_agent` varchar(255) NOT NULL,
+  `accept_language` varchar(255) NOT NULL,
+  `date_added` datetime NOT NULL,
+  `date_modified` datetime NOT NULL,
+  PRIMARY KEY (`order_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `order_product` (
   `order_product_id` int(11) NOT NULL AUTO_INCREMENT,
   `order_id` int(11) NOT NULL,
   `product_id` int(11) NOT NULL,
-  `name` varchar(255) NOT NULL DEFAULT '',
-  `model` varchar(64) NOT NULL DEFAULT '',
-  `quantity` int(4) NOT NULL DEFAULT 0,
+  `name` varchar(255) NOT NULL,
+  `model` varchar(64) NOT NULL,
+  `quantity` int(4) NOT NULL,
   `price` decimal(15,4) NOT NULL DEFAULT 0.0000,
   `total` decimal(15,4) NOT NULL DEFAULT 0.0000,
   `tax` decimal(15,4) NOT NULL DEFAULT 0.0000,
-  `reward` int(8) NOT NULL DEFAULT 0,
+  `reward` int(8) NOT NULL,
   PRIMARY KEY (`order_product_id`),
   KEY `order_id` (`order_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
@@ -464,20 +458,19 @@ CREATE TABLE `order_option` (
   `order_product_id` int(11) NOT NULL,
   `product_option_id` int(11) NOT NULL,
   `product_option_value_id` int(11) NOT NULL DEFAULT 0,
-  `name` varchar(255) NOT NULL DEFAULT '',
-  `value` text NOT NULL DEFAULT '',
-  `type` varchar(32) NOT NULL DEFAULT '',
-  PRIMARY KEY (`order_option_id`),
-  KEY `order_id` (`order_id`)
+  `name` varchar(255) NOT NULL,
+  `value` text NOT NULL,
+  `type` varchar(32) NOT NULL,
+  PRIMARY KEY (`order_option_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `order_total` (
   `order_total_id` int(10) NOT NULL AUTO_INCREMENT,
   `order_id` int(11) NOT NULL,
-  `code` varchar(32) NOT NULL DEFAULT '',
-  `title` varchar(255) NOT NULL DEFAULT '',
+  `code` varchar(32) NOT NULL,
+  `title` varchar(255) NOT NULL,
   `value` decimal(15,4) NOT NULL DEFAULT 0.0000,
-  `sort_order` int(3) NOT NULL DEFAULT 0,
+  `sort_order` int(3) NOT NULL,
   PRIMARY KEY (`order_total_id`),
   KEY `order_id` (`order_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
@@ -485,25 +478,25 @@ CREATE TABLE `order_total` (
 CREATE TABLE `order_status` (
   `order_status_id` int(11) NOT NULL AUTO_INCREMENT,
   `language_id` int(11) NOT NULL,
-  `name` varchar(32) NOT NULL DEFAULT '',
+  `name` varchar(32) NOT NULL,
   PRIMARY KEY (`order_status_id`,`language_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
 CREATE TABLE `coupon` (
   `coupon_id` int(11) NOT NULL AUTO_INCREMENT,
-  `name` varchar(128) NOT NULL DEFAULT '',
-  `code` varchar(20) NOT NULL DEFAULT '',
-  `type` char(1) NOT NULL DEFAULT 'F',
-  `discount` decimal(15,4) NOT NULL DEFAULT 0.0000,
-  `logged` tinyint(1) NOT NULL DEFAULT 0,
-  `shipping` tinyint(1) NOT NULL DEFAULT 0,
-  `total` decimal(15,4) NOT NULL DEFAULT 0.0000,
+  `name` varchar(128) NOT NULL,
+  `code` varchar(20) NOT NULL,
+  `type` char(1) NOT NULL,
+  `discount` decimal(15,4) NOT NULL,
+  `logged` tinyint(1) NOT NULL,
+  `shipping` tinyint(1) NOT NULL,
+  `total` decimal(15,4) NOT NULL,
   `date_start` date NOT NULL DEFAULT '0000-00-00',
   `date_end` date NOT NULL DEFAULT '0000-00-00',
-  `uses_total` int(11) NOT NULL DEFAULT 1,
-  `uses_customer` varchar(11) NOT NULL DEFAULT '1',
-  `status` tinyint(1) NOT NULL DEFAULT 1,
-  `date_added` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
+  `uses_total` int(11) NOT NULL,
+  `uses_customer` varchar(11) NOT NULL,
+  `status` tinyint(1) NOT NULL,
+  `date_added` datetime NOT NULL,
   PRIMARY KEY (`coupon_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;
 
@@ -511,9 +504,8 @@ CREATE TABLE `coupon_history` (
   `coupon_history_id` int(11) NOT NULL AUTO_INCREMENT,
   `coupon_id` int(11) NOT NULL,
   `order_id` int(11) NOT NULL,
-  `customer_id` int(11) NOT NULL DEFAULT 0,
-  `amount` decimal(15,4) NOT NULL DEFAULT 0.0000,
-  `date_added` datetime NOT NULL DEFAULT CURRENT_TIMESTAMP,
-  PRIMARY KEY (`coupon_history_id`),
-  KEY `order_id` (`order_id`)
+  `customer_id` int(11) NOT NULL,
+  `amount` decimal(15,4) NOT NULL,
+  `date_added` datetime NOT NULL,
+  PRIMARY KEY (`coupon_history_id`)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci;

@@ -68,7 +68,8 @@ int main(int argc, char** argv)
     MariaDbServer mysql;
     FtpServer ftp;
     ShopDb shop(mysql);
-    shop.exec(QStringLiteral("INSERT INTO product (product_id, quantity, status) SELECT seq, 0, 1 FROM seq_1_to_%1").arg(rows));
+    shop.insertSelect(QStringLiteral("product"), {QStringLiteral("product_id"), QStringLiteral("quantity"), QStringLiteral("status")},
+                      QStringLiteral("SELECT seq, 0, 1 FROM seq_1_to_%1").arg(rows));
     mysql.closeConnections();
 
     GoodsDb goods;

@@ -83,8 +83,7 @@ int WebShopConnection::ShopConnect(const ShopSettings& settings)
         // is made again on the next statement.
         db.setConnectOptions(QStringLiteral(
             "MYSQL_OPT_RECONNECT=1;MYSQL_OPT_CONNECT_TIMEOUT=30;MYSQL_OPT_READ_TIMEOUT=600;MYSQL_OPT_WRITE_TIMEOUT=600"));
-        if (!db.open())
-            throw DbError(sqlErrorText(db.lastError()));
+        open(db);
         if (!db.isOpen())
             result = -1;
         db.close();
@@ -138,10 +137,33 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
     }
 }
 
+void WebShopConnection::open(QSqlDatabase& db)
+{
+    if (!db.open())
+        throw DbError(sqlErrorText(db.lastError()));
+    execSql(db, QStringLiteral("SET SESSION sql_mode = '%1'").arg(sessionSqlMode()));
+}
+
+void WebShopConnection::keepSessionMode(QSqlDatabase& db)
+{
+    SqlQuery mode(db, QStringLiteral("SELECT @@SESSION.sql_mode"));
+    mode.open();
+    if (mode.value(0).toString() != sessionSqlMode())
+        execSql(db, QStringLiteral("SET SESSION sql_mode = '%1'").arg(sessionSqlMode()));
+}
+
 bool WebShopConnection::begin(const ShopSettings& settings)
 {
-    if (isConnected())
+    if (!isConnected())
+        return ShopConnect(settings) >= 0;
+    // Between runs the server may have closed the session and the driver opened a new one.
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    try {
+        keepSessionMode(db);
         return true;
+    } catch (const std::exception&) {
+        db.close();
+    }
     return ShopConnect(settings) >= 0;
 }
 
@@ -153,8 +175,8 @@ bool WebShopConnection::isConnected() const
 QSqlDatabase WebShopConnection::database()
 {
     QSqlDatabase db = QSqlDatabase::database(name_, false);
-    if (!db.isOpen() && !db.open())
-        throw DbError(sqlErrorText(db.lastError()));
+    if (!db.isOpen())
+        open(db);
     return db;
 }
 

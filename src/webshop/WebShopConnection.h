@@ -40,6 +40,11 @@ public:
     bool isConnected() const;
     // The shop database, connected on use; throws DbError when it cannot be.
     QSqlDatabase database();
+
+    // The SQL mode of the shop session, as OpenCart's own database driver sets it: not
+    // strict, so a NOT NULL column an insert leaves out takes its type's empty value
+    // instead of failing the insert, as it does when the shop itself writes.
+    static QString sessionSqlMode() { return QStringLiteral("NO_ZERO_IN_DATE,NO_ENGINE_SUBSTITUTION"); }
     // After a failure in the middle of a job: the next job connects and tests afresh.
     void drop();
 
@@ -47,6 +52,11 @@ public:
     QString connectionName() const { return name_; }
 
 private:
+    // Opens the connection and sets the session's SQL mode; throws DbError.
+    void open(QSqlDatabase& db);
+    // A connection the driver made again by itself is a fresh session without the mode.
+    void keepSessionMode(QSqlDatabase& db);
+
     Log& log_;
     QString name_;
     FtpClient ftp_;

@@ -324,6 +324,65 @@ int MariaDbServer::count(const QString& database, const QString& table, const QS
         .toInt();
 }
 
+QList<QPair<QString, QString>> MariaDbServer::fillers(const QString& database, const QString& table,
+                                                       const QStringList& given)
+{
+    SqlQuery q(connection(database), QStringLiteral(
+        "SELECT COLUMN_NAME, DATA_TYPE FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA=:db AND TABLE_NAME=:t "
+        "AND IS_NULLABLE='NO' AND COLUMN_DEFAULT IS NULL AND EXTRA NOT LIKE '%auto_increment%' ORDER BY ORDINAL_POSITION"));
+    q.bind(QStringLiteral("db"), database).bind(QStringLiteral("t"), table);
+    q.open();
+    QStringList named;
+    for (const QString& c : given)
+        named << c.toLower();
+    QList<QPair<QString, QString>> out;
+    for (; !q.eof(); q.next()) {
+        const QString column = q.asString(QStringLiteral("COLUMN_NAME"));
+        if (named.contains(column.toLower()))
+            continue;
+        const QString type = q.asString(QStringLiteral("DATA_TYPE")).toLower();
+        QString empty = QStringLiteral("''");
+        if (type.contains(QLatin1String("int")) || type == QLatin1String("decimal") || type == QLatin1String("double")
+            || type == QLatin1String("float"))
+            empty = QStringLiteral("0");
+        else if (type == QLatin1String("datetime") || type == QLatin1String("timestamp"))
+            empty = QStringLiteral("NOW()");
+        else if (type == QLatin1String("date"))
+            empty = QStringLiteral("CURDATE()");
+        out.append({QLatin1Char('`') + column + QLatin1Char('`'), empty});
+    }
+    return out;
+}
+
+void MariaDbServer::insert(const QString& database, const QString& table, const QVariantHash& values)
+{
+    QStringList columns, params;
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
+        columns << QLatin1Char('`') + it.key() + QLatin1Char('`');
+        params << QLatin1Char(':') + it.key();
+    }
+    for (const auto& f : fillers(database, table, values.keys())) {
+        columns << f.first;
+        params << f.second;
+    }
+    exec(database, QStringLiteral("INSERT INTO `%1` (%2) VALUES (%3)").arg(table, columns.join(QStringLiteral(", ")),
+                                                                          params.join(QStringLiteral(", "))),
+         values);
+}
+
+void MariaDbServer::insertSelect(const QString& database, const QString& table, const QStringList& columns,
+                                 const QString& select)
+{
+    QStringList all = columns, extra;
+    for (const auto& f : fillers(database, table, columns)) {
+        all << f.first;
+        extra << f.second;
+    }
+    exec(database, QStringLiteral("INSERT INTO `%1` (%2) SELECT s.*%3 FROM (%4) s")
+                       .arg(table, all.join(QStringLiteral(", ")),
+                            extra.isEmpty() ? QString() : QStringLiteral(", ") + extra.join(QStringLiteral(", ")), select));
+}
+
 void MariaDbServer::closeConnections()
 {
     for (const QString& name : connections_) {

@@ -44,12 +44,20 @@ public:
     void exec(const QString& database, const QString& sql, const QVariantHash& params = {});
     QVariant scalar(const QString& database, const QString& sql, const QVariantHash& params = {});
     int count(const QString& database, const QString& table, const QString& where = {});
+    // A whole row as the shop itself writes one: every NOT NULL column without a default
+    // that values leaves out gets the empty value of its type ('', 0, now), so set-up passes
+    // the server's strict mode.
+    void insert(const QString& database, const QString& table, const QVariantHash& values);
+    // The same for the rows of a select whose columns are named by columns.
+    void insertSelect(const QString& database, const QString& table, const QStringList& columns, const QString& select);
     // Closes the checking connections (before a stop, or to see fresh data).
     void closeConnections();
 
     static QString schemaFile();
 
 private:
+    // The NOT NULL columns without a default of a table, outside given, with their empty values.
+    QList<QPair<QString, QString>> fillers(const QString& database, const QString& table, const QStringList& given);
     void client(const QString& database, const QString& inputFile, const QString& sql);
     static QString templateDir();
     static void makeTemplate(const QString& dir);
@@ -77,6 +85,11 @@ public:
     void exec(const QString& sql, const QVariantHash& params = {}) { server_.exec(name_, sql, params); }
     QVariant scalar(const QString& sql, const QVariantHash& params = {}) { return server_.scalar(name_, sql, params); }
     int count(const QString& table, const QString& where = {}) { return server_.count(name_, table, where); }
+    void insert(const QString& table, const QVariantHash& values) { server_.insert(name_, table, values); }
+    void insertSelect(const QString& table, const QStringList& columns, const QString& select)
+    {
+        server_.insertSelect(name_, table, columns, select);
+    }
     void runSql(const QString& sql) { server_.runSql(name_, sql); }
 
 private:

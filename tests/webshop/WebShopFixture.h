@@ -152,8 +152,7 @@ protected:
     // Shop set-up.
     void product(int id, int quantity)
     {
-        shop->exec("INSERT INTO product (product_id, model, quantity, status) VALUES (:id, :m, :q, 1)",
-                   {{"id", id}, {"m", QString::number(100000 + id)}, {"q", quantity}});
+        shop->insert("product", {{"product_id", id}, {"model", QString::number(100000 + id)}, {"quantity", quantity}, {"status", 1}});
     }
     int quantity(int productId)
     {
@@ -162,22 +161,20 @@ protected:
     // A product option with one value per (option value id, name); returns the product_option_value ids.
     QList<int> productOption(int productId, int optionId, const QList<QPair<int, QString>>& values, int quantity = 77)
     {
-        shop->exec("INSERT INTO product_option (product_id, option_id, required) VALUES (:p, :o, 1)",
-                   {{"p", productId}, {"o", optionId}});
+        shop->insert("product_option", {{"product_id", productId}, {"option_id", optionId}, {"required", 1}});
         const int productOptionId = shop->scalar("SELECT MAX(product_option_id) FROM product_option").toInt();
         QList<int> ids;
         for (const auto& v : values) {
             if (shop->count("option_value", QString("option_value_id=%1").arg(v.first)) == 0) {
-                shop->exec("INSERT INTO option_value (option_value_id, option_id, sort_order) VALUES (:v, :o, 0)",
-                           {{"v", v.first}, {"o", optionId}});
+                shop->insert("option_value", {{"option_value_id", v.first}, {"option_id", optionId}, {"sort_order", 0}});
                 for (int language : {1, 2})
                     shop->exec("INSERT INTO option_value_description (option_value_id, language_id, option_id, name) "
                                "VALUES (:v, :l, :o, :n)",
                                {{"v", v.first}, {"l", language}, {"o", optionId}, {"n", v.second}});
             }
-            shop->exec("INSERT INTO product_option_value (product_option_id, product_id, option_id, option_value_id, quantity, subtract) "
-                       "VALUES (:po, :p, :o, :v, :q, 0)",
-                       {{"po", productOptionId}, {"p", productId}, {"o", optionId}, {"v", v.first}, {"q", quantity}});
+            shop->insert("product_option_value", {{"product_option_id", productOptionId}, {"product_id", productId},
+                                                  {"option_id", optionId}, {"option_value_id", v.first}, {"quantity", quantity},
+                                                  {"subtract", 0}});
             ids << shop->scalar("SELECT MAX(product_option_value_id) FROM product_option_value").toInt();
         }
         return ids;
@@ -190,8 +187,8 @@ protected:
     void languages(std::initializer_list<int> ids)
     {
         for (int id : ids)
-            shop->exec("INSERT INTO language (language_id, name, code, status) VALUES (:id, :n, :c, 1)",
-                       {{"id", id}, {"n", QString("Valoda %1").arg(id)}, {"c", QString("l%1").arg(id)}});
+            shop->insert("language", {{"language_id", id}, {"name", QString("Valoda %1").arg(id)}, {"code", QString("l%1").arg(id)},
+                                      {"status", 1}});
     }
 
     // Opens the goods database as the host does and makes the exchange.
