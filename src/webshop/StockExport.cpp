@@ -6,6 +6,7 @@
 #include "db/SqlQuery.h"
 #include "platform/Dialogs.h"
 #include "platform/Log.h"
+#include "platform/RunReport.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -76,11 +77,13 @@ void StockExport::bindDepartments(SqlQuery& q) const
 
 void StockExport::run()
 {
-    if (!shop_.begin(settings_))
+    if (!shop_.begin(settings_, ctx_.report))
         return;
     if (!parseDepartments(settings_.E_SHOP_ISNODALA, departments_)) {
-        ctx_.log.WriteLog(QStringLiteral("WWW Nepareizs atlikumu nodaļu saraksts E_SHOP_ISNODALA: '%1', atlikumi nav sūtīti")
-                              .arg(settings_.E_SHOP_ISNODALA));
+        const QString line = QStringLiteral("WWW Nepareizs atlikumu nodaļu saraksts E_SHOP_ISNODALA: '%1', atlikumi nav sūtīti")
+                                 .arg(settings_.E_SHOP_ISNODALA);
+        ctx_.log.WriteLog(line);
+        ctx_.report.fail(line);
         return;
     }
     try {
@@ -287,7 +290,9 @@ void StockExport::departmentStock()
                     .bind(QStringLiteral("option_id"), optionId).bind(QStringLiteral("name"), g5.asString(QStringLiteral("GNOS")));
                 o4.exec();
             } catch (const DbError& e) {
-                ctx_.dialogs.showMessage(QStringLiteral("Kļūda ievietojot tabulā option_value_description (1) \n ") + e.message());
+                const QString text = QStringLiteral("Kļūda ievietojot tabulā option_value_description (1) \n ") + e.message();
+                ctx_.dialogs.showMessage(text);
+                ctx_.report.fail(text);
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include "db/SqlQuery.h"
 #include "platform/Log.h"
+#include "platform/RunReport.h"
 
 #include <QAtomicInt>
 #include <QSqlError>
@@ -68,6 +69,7 @@ WebShopConnection::Address WebShopConnection::splitFtpAddress(const QString& val
 int WebShopConnection::ShopConnect(const ShopSettings& settings)
 {
     int result = 1;
+    failureLine_.clear();
     QSqlDatabase db = QSqlDatabase::database(name_, false);
     try {
         db.close();
@@ -84,11 +86,13 @@ int WebShopConnection::ShopConnect(const ShopSettings& settings)
         db.setConnectOptions(QStringLiteral(
             "MYSQL_OPT_RECONNECT=1;MYSQL_OPT_CONNECT_TIMEOUT=30;MYSQL_OPT_READ_TIMEOUT=600;MYSQL_OPT_WRITE_TIMEOUT=600"));
         open(db);
-        if (!db.isOpen())
+        if (!db.isOpen()) {
+            failureLine_ = QStringLiteral("Pieslēgties pie OpenChart 2/3 datu bāzes neizdevās !!! ");
             result = -1;
+        }
         db.close();
     } catch (const std::exception& e) {
-        log_.WriteLog(QStringLiteral("Pieslēgties pie OpenChart 2/3 datu bāzes neizdevās !!! ") + errorText(e));
+        failed(QStringLiteral("Pieslēgties pie OpenChart 2/3 datu bāzes neizdevās !!! ") + errorText(e));
         db.close();
         result = -1;
     }
@@ -103,8 +107,7 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
         return 0;
     const Address a = splitFtpAddress(settings.E_SHOP_FTP);
     if (a.port == 0) {
-        log_.WriteLog(QStringLiteral("Pievienoties pie FTP neizdevās !!!")
-                      + QStringLiteral("Nepareizs FTP ports: '%1'").arg(a.portText));
+        failed(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + QStringLiteral("Nepareizs FTP ports: '%1'").arg(a.portText));
         return -1;
     }
     FtpSettings& s = ftp_.settings();
@@ -132,7 +135,7 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
         return 0;
     } catch (const std::exception& e) {
         ftp_.disconnect();
-        log_.WriteLog(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
+        failed(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
         return -1;
     }
 }
@@ -165,6 +168,20 @@ bool WebShopConnection::begin(const ShopSettings& settings)
         db.close();
     }
     return ShopConnect(settings) >= 0;
+}
+
+bool WebShopConnection::begin(const ShopSettings& settings, RunReport& report)
+{
+    if (begin(settings))
+        return true;
+    report.fail(failureLine_);
+    return false;
+}
+
+void WebShopConnection::failed(const QString& line)
+{
+    failureLine_ = line;
+    log_.WriteLog(line);
 }
 
 bool WebShopConnection::isConnected() const

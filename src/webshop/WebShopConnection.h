@@ -7,6 +7,7 @@
 #include <QString>
 
 class Log;
+class RunReport;
 
 // The shop's MySQL database (the connection fdcOpenCart20) and the picture FTP client.
 // The connection stays configured between runs and the FTP client stays logged in.
@@ -36,6 +37,10 @@ public:
     // Every shop job begins here: connects when fdcOpenCart20 is not connected.
     // False when the job must return at once.
     bool begin(const ShopSettings& settings);
+    // The same, noting a failed connect as the run's failure.
+    bool begin(const ShopSettings& settings, RunReport& report);
+    // The line the last failed connect logged.
+    const QString& failureLine() const { return failureLine_; }
 
     bool isConnected() const;
     // The shop database, connected on use; throws DbError when it cannot be.
@@ -57,7 +62,10 @@ private:
     // A connection the driver made again by itself is a fresh session without the mode.
     void keepSessionMode(QSqlDatabase& db);
 
+    void failed(const QString& line);
+
     Log& log_;
+    QString failureLine_;
     QString name_;
     FtpClient ftp_;
 };

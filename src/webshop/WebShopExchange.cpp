@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
+#include "platform/RunReport.h"
 
 WebShopExchange::WebShopExchange(ExchangeContext& context) : ctx_(context), connection_(context.log)
 {
@@ -49,9 +50,11 @@ int WebShopExchange::LoadSettings()
         {s.E_SHOP_ISNODALA.isEmpty(), -4, "Nav izvēlēta atlikumu nodaļa !!!"},
         {s.E_SHOP_ISNODALA_IN == 0, -6, "Nav izvēlēta nodaļa, kurā importēt !!!"},
     };
+    settingsLine_.clear();
     for (const Check& c : checks) {
         if (c.missing) {
-            ctx_.log.WriteLog(QString::fromUtf8(c.line));
+            settingsLine_ = QString::fromUtf8(c.line);
+            ctx_.log.WriteLog(settingsLine_);
             return c.code;
         }
     }
@@ -102,16 +105,27 @@ void WebShopExchange::writeRunMark(const QString& name)
     key.CloseKey();
 }
 
+bool WebShopExchange::settingsForEntry()
+{
+    if (LoadSettings() >= 0)
+        return true;
+    ctx_.report.refuse(settingsLine_);
+    return false;
+}
+
 bool WebShopExchange::runEntry(const Entry& entry, bool allowed, const std::function<void()>& job)
 {
     if (ctx_.busy.isSet()) {
         ctx_.log.WriteLog(entry.refusal);
+        ctx_.report.refuse(entry.refusal);
         return false;
     }
     ctx_.log.WriteLog(entry.start);
     ctx_.busy.set(true, entry.label);
     if (allowed)
         job();
+    else
+        ctx_.report.nothingToDo();
     writeRunMark(entry.runMark);
     ctx_.busy.set(false, entry.label);
     ctx_.log.WriteLog(entry.end);
@@ -120,7 +134,7 @@ bool WebShopExchange::runEntry(const Entry& entry, bool allowed, const std::func
 
 bool WebShopExchange::SendAtlikumi()
 {
-    if (LoadSettings() < 0)
+    if (!settingsForEntry())
         return false;
     return runEntry({QStringLiteral("WWW SendAtlikumi"), QStringLiteral("WWW Nepilda atlikumu sūtīšanu - pildās cits process"),
                      QStringLiteral("WWW Sāk atlikumu sūtīšanu ..."), QStringLiteral("WWW Atlikumi aizsūtīti"),
@@ -130,7 +144,7 @@ bool WebShopExchange::SendAtlikumi()
 
 bool WebShopExchange::ReceiveData()
 {
-    if (LoadSettings() < 0)
+    if (!settingsForEntry())
         return false;
     return runEntry({QStringLiteral("WWW ReceiveData"), QStringLiteral("WWW Nepilda datu saņemšanu - pildās cits process"),
                      QStringLiteral("WWW Sāk saņemt datus ..."), QStringLiteral("WWW Dati saņemti"),
@@ -140,7 +154,7 @@ bool WebShopExchange::ReceiveData()
 
 bool WebShopExchange::SendKlasif()
 {
-    if (LoadSettings() < 0)
+    if (!settingsForEntry())
         return false;
     return runEntry({QStringLiteral("WWW SendKlasif"), QStringLiteral("WWW Nepilda sarakstu sūtīšanu - pildās cits process"),
                      QStringLiteral("WWW Sāk sarakstu sūtīšanu ... ExpTips=") + QString::number(options_.ExpTips),
@@ -150,7 +164,7 @@ bool WebShopExchange::SendKlasif()
 
 bool WebShopExchange::SendPZVesture()
 {
-    if (LoadSettings() < 0)
+    if (!settingsForEntry())
         return false;
     return runEntry({QStringLiteral("WWW SendPZVesture"),
                      QStringLiteral("WWW Nepilda pavadzīmju vēstures/klientu atlikumu sūtīšanu - pildās cits process"),
@@ -169,6 +183,8 @@ bool WebShopExchange::ReceiveWebCustomers()
 void WebShopExchange::SendKlasifOC_3()
 {
     ctx_.log.WriteLog(QStringLiteral("Sāk SendKlasifOC_3 ..."));
+    if (!options_.chkPreces && !options_.chkKlienti && !options_.chkSpecCenas)
+        ctx_.report.nothingToDo();
     if (options_.chkPreces)
         SendPrecesOC_3_FD();
     if (options_.chkKlienti)
@@ -185,7 +201,9 @@ void WebShopExchange::SendAtlikumiOC_3()
 
 void WebShopExchange::unavailable(const QString& name)
 {
+    // Asked for and not done.
     ctx_.log.WriteLog(notAvailableLine(name));
+    ctx_.report.fail(notAvailableLine(name));
 }
 
 void WebShopExchange::SendPrecesOC_3_FD()

@@ -40,6 +40,8 @@ private:
         QString end;
         QString runMark;
     };
+    // The settings of an entry; a missing one refuses the run.
+    bool settingsForEntry();
     bool runEntry(const Entry& entry, bool allowed, const std::function<void()>& job);
     void readOptions();
     void writeRunMark(const QString& name);
@@ -54,6 +56,7 @@ private:
     void unavailable(const QString& name);
 
     ExchangeContext& ctx_;
+    QString settingsLine_;  // why LoadSettings last stopped
     ShopSettings settings_;
     WebShopOptions options_;
     WebShopConnection connection_;
