@@ -70,7 +70,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot connect: %s\n", qPrintable(log.last));
         return 1;
     }
-    const QSqlDatabase db = dati.PRECES_DB();
+    FbDatabase& db = dati.PRECES_DB();
     execSql(db, QStringLiteral("INSERT INTO N_DEPART (GNOS, KODS) VALUES ('Noliktava', 'N01')"));
     execSql(db, QStringLiteral("INSERT INTO N_KLIENT (GNOS, PVNKODS, PIEGADAT) VALUES ('Piegādātājs', 'LV40003000001', 'T')"));
     for (int g = 1; g <= kGoods; ++g)

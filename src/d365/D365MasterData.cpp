@@ -70,7 +70,7 @@ D365MasterData::D365MasterData(ExchangeContext& context, D365Connection& connect
 {
 }
 
-QSqlDatabase D365MasterData::db() const
+FbDatabase& D365MasterData::db() const
 {
     return ctx_.dati.PRECES_DB();
 }

@@ -3,7 +3,7 @@
 #include "D365Record.h"
 
 #include <QJsonArray>
-#include <QSqlDatabase>
+#include "db/FbDatabase.h"
 #include <QString>
 #include <QVariant>
 
@@ -46,7 +46,7 @@ public:
     static int regularityCode(const QString& text);
 
 private:
-    QSqlDatabase db() const;
+    FbDatabase& db() const;
     void commit();
     int isnOf(const QString& sql, const QString& name, const QString& value);
 

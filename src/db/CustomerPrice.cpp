@@ -19,7 +19,7 @@ bool validLevel(int level)
     return level >= 1 && level <= 16;
 }
 
-double levelPrice(const QSqlDatabase& db, int isPrece, int level)
+double levelPrice(FbDatabase& db, int isPrece, int level)
 {
     SqlQuery q(db, QStringLiteral("SELECT PARDCENA%1 CENA FROM N_KLPREC WHERE ISN=:ISN").arg(validLevel(level) ? level : 1));
     q.bind(QStringLiteral("ISN"), isPrece);
@@ -30,7 +30,7 @@ double levelPrice(const QSqlDatabase& db, int isPrece, int level)
 // The first usable row of a special-price or group-price select. FLAG says what CENA_1 is:
 // 2 the first price level with the row's discount, 3 the number of a price level, 4 a purchase
 // price (never a selling price, so such rows are left out by the selects); otherwise the price.
-std::optional<Candidate> firstPrice(const QSqlDatabase& db, SqlQuery& q, int isPrece, double price1)
+std::optional<Candidate> firstPrice(FbDatabase& db, SqlQuery& q, int isPrece, double price1)
 {
     q.open();
     for (; !q.eof(); q.next()) {
@@ -52,7 +52,7 @@ std::optional<Candidate> firstPrice(const QSqlDatabase& db, SqlQuery& q, int isP
 
 // Rows of table for the customer and key column, dated around the day (newest first) or undated
 // (01.01.1900 to 31.12.3000, or empty dates).
-SqlQuery priceRows(const QSqlDatabase& db, const QString& table, const QString& keyColumn, int key, int isKlient,
+SqlQuery priceRows(FbDatabase& db, const QString& table, const QString& keyColumn, int key, int isKlient,
                    const QDate& day, bool dated, const QString& extra)
 {
     const QString undated = QStringLiteral(
@@ -78,7 +78,7 @@ SqlQuery priceRows(const QSqlDatabase& db, const QString& table, const QString& 
 
 TCustomerPrice GetCustomerPrice(TMainFormDati& dati, int isPrece, int isKlient, int isNodala, const QDateTime& datums)
 {
-    const QSqlDatabase db = dati.PRECES_DB();
+    FbDatabase& db = dati.PRECES_DB();
     TCustomerPrice result;
 
     SqlQuery goods(db, QStringLiteral(

@@ -18,7 +18,7 @@ TDocumentTable::TDocumentTable(TMainFormDati& dati) : dati_(dati), goods_(dati)
 {
 }
 
-QSqlDatabase TDocumentTable::db() const
+FbDatabase& TDocumentTable::db() const
 {
     return dati_.PRECES_DB();
 }

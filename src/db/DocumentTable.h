@@ -126,7 +126,7 @@ protected:
     ~TDocumentTable() = default;
 
     TMainFormDati& dati() const { return dati_; }
-    QSqlDatabase db() const;
+    FbDatabase& db() const;
     QDateTime now() const;
     QString entryCode(const QString& given) const;  // the importer's entry code, else the operator
     double defaultVat() const;

@@ -4,19 +4,16 @@
 #include "SqlQuery.h"
 #include "platform/Log.h"
 
-#include <QAtomicInt>
-#include <QFileInfo>
-#include <QSqlError>
+#include <QFile>
 #include <sys/stat.h>
 
 namespace {
 
-QAtomicInt instanceCounter;
-
-QString sqlErrorText(const QSqlError& e)
+// The connection character set: UTF8 for a UTF8 database; otherwise the code page the
+// company's databases keep their Latvian text in.
+QString lcCtype(bool utf8)
 {
-    const QString text = e.databaseText().trimmed();
-    return text.isEmpty() ? e.driverText() : text;
+    return utf8 ? QStringLiteral("UTF8") : QStringLiteral("WIN1257");
 }
 
 // The database file's identity, so that a file replaced or removed under a running host
@@ -65,30 +62,25 @@ const char* const kDefaultTables[] = {
 }  // namespace
 
 TMainFormDati::TMainFormDati(Log& log, Dialogs& dialogs, Clock& clock)
-    : log_(log), dialogs_(dialogs), clock_(clock)
+    : log_(log), dialogs_(dialogs), clock_(clock),
+      preces_(std::make_unique<FbDatabase>(FbDatabase::Commit::Shared)),
+      fdc_(std::make_unique<FbDatabase>(FbDatabase::Commit::PerStatement))
 {
-    const int id = instanceCounter.fetchAndAddRelaxed(1);
-    precesName_ = QStringLiteral("PRECES_DB_%1").arg(id);
-    fdcName_ = QStringLiteral("fdcPRECES_%1").arg(id);
-    QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), precesName_);
-    QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), fdcName_);
     proc_ = std::make_unique<MyProc>(*this);
 }
 
 TMainFormDati::~TMainFormDati()
 {
     proc_.reset();
-    {
-        QSqlDatabase p = QSqlDatabase::database(precesName_, false);
-        if (p.isOpen()) {
-            p.commit();
-            p.close();
+    if (preces_->isOpen()) {
+        try {
+            preces_->commitRetaining();
+        } catch (const std::exception&) {
+            // Nothing left to save it to.
         }
-        QSqlDatabase f = QSqlDatabase::database(fdcName_, false);
-        f.close();
     }
-    QSqlDatabase::removeDatabase(precesName_);
-    QSqlDatabase::removeDatabase(fdcName_);
+    preces_->detach();
+    fdc_->detach();
 }
 
 void TMainFormDati::setCredentials(const QString& user, const QString& password)
@@ -97,74 +89,88 @@ void TMainFormDati::setCredentials(const QString& user, const QString& password)
     password_ = password.isEmpty() ? QStringLiteral("masterkey") : password;
 }
 
-QSqlDatabase TMainFormDati::PRECES_DB() const
+FbDatabase& TMainFormDati::fdcPRECES()
 {
-    return QSqlDatabase::database(precesName_, false);
-}
-
-QSqlDatabase TMainFormDati::fdcPRECES()
-{
-    QSqlDatabase db = QSqlDatabase::database(fdcName_, false);
     // Reconnects by itself, like the original's auto-reconnecting connection.
-    if (!db.isOpen() && !db.databaseName().isEmpty())
-        db.open();
-    return db;
+    if (!fdc_->isOpen() && !path_.isEmpty())
+        fdc_->attach(path_, user_, password_, lcCtype(fdcUtf8_));
+    return *fdc_;
 }
 
 bool TMainFormDati::isConnected() const
 {
-    return PRECES_DB().isOpen();
+    return preces_->isOpen();
 }
 
 void TMainFormDati::CommitRetaining()
 {
-    QSqlDatabase db = PRECES_DB();
-    if (!db.isOpen())
+    if (documentDepth_ > 0 || !preces_->isOpen())
         return;
-    markTransactionEnded(db);
-    if (!db.commit())
-        throw DbError(sqlErrorText(db.lastError()));
-    db.transaction();
+    preces_->commitRetaining();
 }
 
 void TMainFormDati::Rollback()
 {
-    QSqlDatabase db = PRECES_DB();
-    if (!db.isOpen())
+    if (preces_->isOpen())
+        preces_->rollbackRetaining();
+}
+
+void TMainFormDati::beginDocument()
+{
+    if (documentDepth_++ > 0)
         return;
-    markTransactionEnded(db);
-    db.rollback();
-    db.transaction();
+    documentFailed_ = false;
+    // What came before the document is not the document's to roll back.
+    try {
+        CommitRetaining();
+    } catch (...) {
+        documentDepth_ = 0;
+        throw;
+    }
+}
+
+void TMainFormDati::endDocument(bool commit)
+{
+    if (documentDepth_ == 0)
+        return;
+    if (!commit)
+        documentFailed_ = true;
+    if (--documentDepth_ > 0)
+        return;
+    const bool keep = commit && !documentFailed_;
+    QString failure;
+    if (keep) {
+        try {
+            CommitRetaining();
+        } catch (const std::exception& e) {
+            failure = errorText(e);
+        }
+    }
+    const bool committed = keep && failure.isEmpty();
+    if (!committed) {
+        try {
+            Rollback();
+        } catch (const std::exception&) {
+            // A lost connection has taken the document with it.
+        }
+    }
+    proc_->writeHeldRows(committed);
+    if (!committed && commit)
+        throw DbError(failure.isEmpty() ? QStringLiteral("Dokuments atcelts") : failure);
 }
 
 void TMainFormDati::openPreces(bool utf8)
 {
-    QSqlDatabase db = PRECES_DB();
-    if (db.isOpen()) {
-        markTransactionEnded(db);
-        db.rollback();
-        db.close();
-    }
-    db.setDatabaseName(path_);
-    db.setUserName(user_);
-    db.setPassword(password_);
-    db.setConnectOptions(utf8 ? QStringLiteral("ISC_DPB_LC_CTYPE=UTF8") : QString());
-    if (!db.open())
-        throw DbError(sqlErrorText(db.lastError()));
-    if (!db.transaction())
-        throw DbError(sqlErrorText(db.lastError()));
+    preces_->detach();
+    preces_->attach(path_, user_, password_, lcCtype(utf8));
     fileIdentity_ = isLocalFile(path_) ? fileIdentity(path_) : QString();
     ReadSystemSettings();  // the after-connect handler
 }
 
 void TMainFormDati::configureFdc(bool utf8)
 {
-    QSqlDatabase f = QSqlDatabase::database(fdcName_, false);
-    f.close();
-    f.setDatabaseName(path_);
-    f.setUserName(user_);
-    f.setPassword(password_);
-    f.setConnectOptions(utf8 ? QStringLiteral("ISC_DPB_LC_CTYPE=UTF8") : QString());
+    fdc_->detach();
+    fdcUtf8_ = utf8;
 }
 
 bool TMainFormDati::ConnectDatabase(const QString& path, const QString& tempDir)
@@ -176,7 +182,7 @@ bool TMainFormDati::ConnectDatabase(const QString& path, const QString& tempDir)
     configureFdc(Utf8);
     try {
         openPreces(false);
-        SqlQuery cs(PRECES_DB(), QStringLiteral("SELECT a.RDB$CHARACTER_SET_NAME CHARACTER_SET FROM RDB$DATABASE a"));
+        SqlQuery cs(*preces_, QStringLiteral("SELECT a.RDB$CHARACTER_SET_NAME CHARACTER_SET FROM RDB$DATABASE a"));
         cs.open();
         if (cs.asString(QStringLiteral("CHARACTER_SET")).trimmed() == QLatin1String("UTF8")) {
             openPreces(true);
@@ -186,19 +192,24 @@ bool TMainFormDati::ConnectDatabase(const QString& path, const QString& tempDir)
         OperatorName = QStringLiteral("ADMIN");
         result = true;
     } catch (const std::exception& e) {
+        // A connection without its settings would let the exchanges run on empty values, and
+        // the ticks' check would never reconnect: it stays closed until the next try.
+        preces_->detach();
         log_.WriteLog(QStringLiteral("Nevaru atvērt datu bāzi !!!") + errorText(e));
     }
 
     configureFdc(Utf8);
-    QSqlDatabase f = QSqlDatabase::database(fdcName_, false);
-    if (!f.open())
-        log_.WriteLog(QStringLiteral("Nevaru atvērt FireDAC konekciju datu bāzi !!!") + sqlErrorText(f.lastError()));
+    try {
+        fdcPRECES();
+    } catch (const std::exception& e) {
+        log_.WriteLog(QStringLiteral("Nevaru atvērt FireDAC konekciju datu bāzi !!!") + errorText(e));
+    }
     return result;
 }
 
 void TMainFormDati::ReadSystemSettings()
 {
-    const QSqlDatabase db = PRECES_DB();
+    FbDatabase& db = *preces_;
 
     SqlQuery isi2(db, QString::fromLatin1(kSettingsSelect));
     isi2.open();
@@ -249,7 +260,7 @@ void TMainFormDati::createDefaultRows()
 
 void TMainFormDati::ensureDefaultRow(const QString& table)
 {
-    const QSqlDatabase fdc = fdcPRECES();
+    FbDatabase& fdc = fdcPRECES();
     SqlQuery exists(fdc, QStringLiteral("SELECT ISN FROM %1 WHERE ISN=1").arg(table));
     exists.open();
     if (!exists.isEmpty())
@@ -273,11 +284,8 @@ bool TMainFormDati::probe()
     if (!fileIdentity_.isEmpty() && fileIdentity(path_) != fileIdentity_)
         return false;
     try {
-        SqlQuery q(PRECES_DB(), QStringLiteral("SELECT ISN FROM N_ISI"));
+        SqlQuery q(*preces_, QStringLiteral("SELECT ISN FROM N_ISI"));
         q.open();
-        // The shared transaction reads a snapshot: a fresh one lets this tick see what the
-        // goods program committed meanwhile.
-        CommitRetaining();
         return true;
     } catch (const DbError&) {
         return false;
@@ -286,7 +294,7 @@ bool TMainFormDati::probe()
 
 void TMainFormDati::UpdateTekAtlik(int isPrece, int isNodala, double daudzums, const QString& nelegaliz, int flag)
 {
-    SqlQuery q(PRECES_DB(), QStringLiteral(
+    SqlQuery q(*preces_, QStringLiteral(
         "EXECUTE PROCEDURE UPDATETEKATLIK(:ISPRECE, :ISNODALA, :DAUDZUMS, :NELEGALIZ, :FLAG)"));
     q.bind(QStringLiteral("ISPRECE"), isPrece)
         .bind(QStringLiteral("ISNODALA"), isNodala)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSqlDatabase>
+#include "FbDatabase.h"
+
 #include <QString>
 #include <memory>
 
@@ -24,12 +25,20 @@ public:
     void ReadSystemSettings();
 
     // The shared connection; everything on it runs in one transaction made durable by CommitRetaining().
-    QSqlDatabase PRECES_DB() const;
-    // The auto-commit connection of the journal and the default rows; reopened on use when closed.
-    QSqlDatabase fdcPRECES();
+    FbDatabase& PRECES_DB() const { return *preces_; }
+    // The journal's own attachment, each statement durable on its own; reopened on use when closed.
+    FbDatabase& fdcPRECES();
     bool isConnected() const;
+    // Makes the shared transaction's work durable; held back inside a document scope.
     void CommitRetaining();
     void Rollback();
+
+    // A document stored whole or not at all: see DocumentScope.
+    void beginDocument();
+    // Commits (commit) or rolls back what the document wrote; then writes the held error and
+    // journal rows. Throws DbError when the commit fails (the document is rolled back then).
+    void endDocument(bool commit);
+    bool inDocument() const { return documentDepth_ > 0; }
     // True while the connection answers and still points at the file that was opened.
     bool probe();
 
@@ -64,10 +73,13 @@ private:
     Dialogs& dialogs_;
     Clock& clock_;
     std::unique_ptr<MyProc> proc_;
-    QString precesName_;
-    QString fdcName_;
+    std::unique_ptr<FbDatabase> preces_;
+    std::unique_ptr<FbDatabase> fdc_;
+    bool fdcUtf8_ = false;
     QString path_;
     QString user_ = QStringLiteral("SYSDBA");
     QString password_ = QStringLiteral("masterkey");
     QString fileIdentity_;
+    int documentDepth_ = 0;
+    bool documentFailed_ = false;  // an inner scope rolled back: the whole document goes
 };

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
+#include "platform/Log.h"
 
 namespace {
 
@@ -74,6 +75,16 @@ void MyProc::MyErrorHandle(const QString& functionName, const QString& message)
 }
 
 void MyProc::InsertErrorDB(const QString& functionName, const QString& message)
+{
+    // Inside a document the row would share the document's fate; it must outlive a rollback.
+    if (dati_.inDocument()) {
+        held_.append({true, [this, functionName, message] { insertErrorRow(functionName, message); }});
+        return;
+    }
+    insertErrorRow(functionName, message);
+}
+
+void MyProc::insertErrorRow(const QString& functionName, const QString& message)
 {
     try {
         SqlQuery q(dati_.PRECES_DB(), QStringLiteral(
@@ -159,7 +170,21 @@ void MyProc::InsertOperacijas(const QString& code, const QString& numurs, const 
     QString change;
     if (code == QLatin1String("L") && !table.isEmpty() && newValues)
         change = changeDescription(table, rowKey, *newValues);
+    const QDateTime ievdat = dati_.clock().now();
+    // The journal has its own connection: inside a document its rows wait for the document's end.
+    if (dati_.inDocument()) {
+        held_.append({code == QLatin1String("E"), [=, this] {
+                          insertJournalRow(code, numurs, table, isPrece, change, note, rowKey, datums, ievdat);
+                      }});
+        return;
+    }
+    insertJournalRow(code, numurs, table, isPrece, change, note, rowKey, datums, ievdat);
+}
 
+void MyProc::insertJournalRow(const QString& code, const QString& numurs, const QString& table, int isPrece,
+                              const QString& change, const QString& note, int rowKey, const QDateTime& datums,
+                              const QDateTime& ievdat)
+{
     const QString columns = change.isEmpty()
         ? QStringLiteral("(TAUSTINS, IEVKODS, IEVDAT, DATUMS, NUMURS, BAZE, ISN_BAZE, PIEZIMES, ISPRECE) "
                          "VALUES (:TAUSTINS, :IEVKODS, :IEVDAT, :DATUMS, :NUMURS, :BAZE, :ISN_BAZE, :PIEZIMES, :ISPRECE)")
@@ -168,7 +193,7 @@ void MyProc::InsertOperacijas(const QString& code, const QString& numurs, const 
     SqlQuery q(dati_.fdcPRECES(), QStringLiteral("INSERT INTO O_OPERACIJAS ") + columns);
     q.bind(QStringLiteral("TAUSTINS"), code.left(10))
         .bind(QStringLiteral("IEVKODS"), dati_.OperatorName.left(20))
-        .bind(QStringLiteral("IEVDAT"), dati_.clock().now())
+        .bind(QStringLiteral("IEVDAT"), ievdat)
         .bind(QStringLiteral("DATUMS"), datums.isValid() ? QVariant(datums) : QVariant(QMetaType(QMetaType::QDateTime)))
         .bind(QStringLiteral("NUMURS"), numurs.left(15))
         .bind(QStringLiteral("BAZE"), table.left(20))
@@ -178,6 +203,20 @@ void MyProc::InsertOperacijas(const QString& code, const QString& numurs, const 
     if (!change.isEmpty())
         q.bind(QStringLiteral("PIEZIMES2"), change);
     q.exec();
+}
+
+void MyProc::writeHeldRows(bool committed)
+{
+    const QList<HeldRow> rows = std::exchange(held_, {});
+    for (const HeldRow& row : rows) {
+        if (!committed && !row.keepOnRollback)
+            continue;
+        try {
+            row.write();
+        } catch (const std::exception& e) {
+            dati_.log().WriteLog(QStringLiteral("Kļūda pie InsertOperacijas !!!") + errorText(e));
+        }
+    }
 }
 
 QVariant MyProc::notUseValue(const QString& table, const QString& column, int key, const QString& functionName)

@@ -1,40 +1,47 @@
 #pragma once
 
-#include "platform/Errors.h"
+#include "DbError.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <memory>
 
-// A failed statement or connection; the message carries the driver's text.
-class DbError : public VarnisError {
-    using VarnisError::VarnisError;
-};
+class FbDatabase;
 
-// The one SQL helper: named parameters bound as values (never pasted into the text),
-// errors as DbError, and result sets read whole on open() so that a commit in the
-// middle of a loop over them cannot cut them short.
+// The one SQL helper, on either database: the goods database through the Firebird layer
+// (FbDatabase), the web shop through Qt SQL. Named parameters are bound as values (never
+// pasted into the text); errors are DbError.
+//
+// On the goods database a statement is prepared once per attachment and reused by every
+// query of the same text; rows are fetched as the loop moves on, and a commit-retaining
+// inside the loop keeps the cursor. rowCount() and first() read the rest of the rows at once.
 class SqlQuery {
 public:
     SqlQuery(const QSqlDatabase& db, const QString& sql);
+    SqlQuery(FbDatabase& db, const QString& sql);
+    ~SqlQuery();
+    SqlQuery(SqlQuery&&) noexcept;
+    SqlQuery(const SqlQuery&) = delete;
+    SqlQuery& operator=(const SqlQuery&) = delete;
 
     // name with or without the leading ':'
     SqlQuery& bind(const QString& name, const QVariant& value);
     SqlQuery& bindNull(const QString& name, QMetaType::Type type = QMetaType::QString);
 
-    void exec();   // a statement without rows; returns the affected row count via rowsAffected()
+    void exec();   // a statement without rows; the affected row count via rowsAffected()
     void open();   // a select; positioned on the first row
     int rowsAffected() const { return rowsAffected_; }
 
-    bool isEmpty() const { return rows_.isEmpty(); }
-    bool eof() const { return current_ >= rows_.size(); }
-    void next() { ++current_; }
-    void first() { current_ = 0; }
-    int rowCount() const { return static_cast<int>(rows_.size()); }
+    bool isEmpty() const { return consumed_ == 0 && buffered_.isEmpty(); }
+    bool eof() const { return current_ >= buffered_.size(); }
+    void next();
+    void first();
+    int rowCount();
 
     bool hasField(const QString& field) const;
     QStringList fieldNames() const { return names_; }
@@ -50,26 +57,26 @@ public:
 
     const QString& sql() const { return sql_; }
 
+    class Backend;
+
 private:
-    void run();
+    bool fetchOne();
+    void readAll();
     int indexOf(const QString& field) const;
 
-    QSqlDatabase db_;
+    std::unique_ptr<Backend> backend_;
     QString sql_;
-    QSqlQuery query_;
-    bool prepared_ = false;
-    int preparedIn_ = -1;  // transaction generation the statement was prepared in
-    QList<QPair<QString, QVariant>> binds_;
+    QList<QPair<QString, QVariant>> binds_;  // names upper case, without ':'
     QStringList names_;
     QHash<QString, int> index_;
-    QVector<QVector<QVariant>> rows_;
+    QVector<QVector<QVariant>> buffered_;
     int current_ = 0;
+    int consumed_ = 0;     // rows dropped from the front while streaming
+    bool keepAll_ = false; // first() or rowCount() asked for the whole set
+    bool complete_ = true;
     int rowsAffected_ = 0;
 };
 
-// A Firebird statement belongs to the transaction it was prepared in; after a commit it
-// must be prepared again. Whoever ends a transaction on a connection calls this.
-void markTransactionEnded(const QSqlDatabase& db);
-
 // Runs one statement with the given parameters.
+void execSql(FbDatabase& db, const QString& sql, const QVariantHash& params = {});
 void execSql(const QSqlDatabase& db, const QString& sql, const QVariantHash& params = {});

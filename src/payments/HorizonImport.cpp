@@ -259,7 +259,7 @@ bool HorizonImport::HorizonProcessImports()
             log.WriteLog(kFailureLine + QStringLiteral(" Status Code=") + QString::number(response.status)
                          + QLatin1Char('\n') + response.text());
         } else {
-            const QSqlDatabase db = dati.PRECES_DB();
+            FbDatabase& db = dati.PRECES_DB();
             SqlQuery duplicate(db, QString::fromLatin1(kDuplicateSql));
             SqlQuery comment(db, QString::fromLatin1(kCommentSql));
             SqlQuery customer(db, QString::fromLatin1(kCustomerSql));

@@ -99,7 +99,7 @@ void StockExport::run()
 void StockExport::productTotals()
 {
     QSqlDatabase shop = shop_.database();
-    QSqlDatabase goods = ctx_.dati.PRECES_DB();
+    FbDatabase& goods = ctx_.dati.PRECES_DB();
     const bool atLeastOne = options_.chkAtlik1UnVairak;
     const bool grouped = options_.chkPrecGrupet7Artikuls;
     const QString deps = departmentList();
@@ -254,7 +254,7 @@ void StockExport::departmentStock()
     ctx_.log.WriteLog(QStringLiteral("Sāku atlikumu sūtīīsanu pa nodaļām ..."));
     const int optionId = settings_.E_SHOP_ATLIK_ATRIBUTS.trimmed().toInt();
     QSqlDatabase shop = shop_.database();
-    QSqlDatabase goods = ctx_.dati.PRECES_DB();
+    FbDatabase& goods = ctx_.dati.PRECES_DB();
     const QString deps = departmentList();
 
     SqlQuery l1(shop, QStringLiteral("SELECT language_id from language"));

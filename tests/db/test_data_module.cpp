@@ -100,8 +100,8 @@ TEST_F(DataModule, Utf8DatabaseIsOpenedAgainWithUtf8)
     TMainFormDati dati(log, dialogs, clock);
     ASSERT_TRUE(dati.ConnectDatabase(db.path(), {}));
     EXPECT_TRUE(dati.Utf8);
-    EXPECT_EQ(dati.PRECES_DB().connectOptions(), "ISC_DPB_LC_CTYPE=UTF8");
-    EXPECT_EQ(dati.fdcPRECES().connectOptions(), "ISC_DPB_LC_CTYPE=UTF8");
+    EXPECT_EQ(dati.PRECES_DB().lcCtype(), "UTF8");
+    EXPECT_EQ(dati.fdcPRECES().lcCtype(), "UTF8");
     // Text outside the Baltic code page survives a UTF8 database.
     execSql(dati.PRECES_DB(), "INSERT INTO N_PRGRUP (ISN, GNOS) VALUES (50, :GNOS)", {{"GNOS", QStringLiteral("Ķīmija Химия")}});
     dati.CommitRetaining();

@@ -74,7 +74,7 @@ TEST_F(Journal, Utf8DatabaseRegistersEachTextOnce)
 TEST_F(Journal, FailingErrorInsertIsShownAndGoesNoFurther)
 {
     open(GoodsDb::Charset::Utf8);
-    dati->PRECES_DB().close();
+    dati->PRECES_DB().detach();
     proc().MyErrorHandle("Fn", "message");
     ASSERT_EQ(dialogs.messages.size(), 2);
     EXPECT_TRUE(dialogs.messages[0].startsWith("Procedūra : InsertErrorDB, Kļūda :\n"));

@@ -3,14 +3,9 @@
 #include "db/SqlQuery.h"
 
 #include <QFile>
-#include <QSqlError>
 #include <stdexcept>
 
-namespace {
-int counter = 0;
-}
-
-GoodsDb::GoodsDb(Charset charset)
+GoodsDb::GoodsDb(Charset charset) : charset_(charset)
 {
     const QString name = charset == Charset::Utf8 ? QStringLiteral("goods_UTF8.fdb") : QStringLiteral("goods_WIN1257.fdb");
     const QString source = QStringLiteral(VARNIS_TEST_DATA_DIR) + QLatin1Char('/') + name;
@@ -18,7 +13,6 @@ GoodsDb::GoodsDb(Charset charset)
     if (!QFile::copy(source, path_))
         throw std::runtime_error("cannot copy the template database " + source.toStdString());
     QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
-    connectionName_ = QStringLiteral("test_goods_%1").arg(++counter);
 }
 
 GoodsDb::~GoodsDb()
@@ -26,18 +20,12 @@ GoodsDb::~GoodsDb()
     close();
 }
 
-QSqlDatabase GoodsDb::connection()
+FbDatabase& GoodsDb::connection()
 {
-    if (!QSqlDatabase::contains(connectionName_)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QIBASE"), connectionName_);
-        db.setDatabaseName(path_);
-        db.setUserName(QStringLiteral("SYSDBA"));
-        db.setPassword(QStringLiteral("masterkey"));
-    }
-    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
-    if (!db.isOpen() && !db.open())
-        throw std::runtime_error("cannot open test database: " + db.lastError().text().toStdString());
-    return db;
+    if (!connection_.isOpen())
+        connection_.attach(path_, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"),
+                           charset_ == Charset::Utf8 ? QStringLiteral("UTF8") : QStringLiteral("WIN1257"));
+    return connection_;
 }
 
 void GoodsDb::exec(const QString& sql, const QVariantHash& params)
@@ -62,11 +50,5 @@ int GoodsDb::count(const QString& table, const QString& where)
 
 void GoodsDb::close()
 {
-    if (QSqlDatabase::contains(connectionName_)) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(connectionName_);
-    }
+    connection_.detach();
 }

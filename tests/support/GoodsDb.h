@@ -2,7 +2,8 @@
 
 #include "QtPrinters.h"
 
-#include <QSqlDatabase>
+#include "db/FbDatabase.h"
+
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -19,8 +20,9 @@ public:
     QString path() const { return path_; }
     QString dir() const { return dir_.path(); }
 
-    // A separate attachment for checks and set-up, outside the host's transaction.
-    QSqlDatabase connection();
+    // A separate attachment for checks and set-up, outside the host's transaction; every
+    // statement on it is durable at once.
+    FbDatabase& connection();
     void exec(const QString& sql, const QVariantHash& params = {});
     QVariant scalar(const QString& sql, const QVariantHash& params = {});
     int count(const QString& table, const QString& where = {});
@@ -29,5 +31,6 @@ public:
 private:
     QTemporaryDir dir_;
     QString path_;
-    QString connectionName_;
+    Charset charset_;
+    FbDatabase connection_{FbDatabase::Commit::PerStatement};
 };
