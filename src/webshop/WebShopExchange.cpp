@@ -2,7 +2,10 @@
 
 #include "platform/NotAvailable.h"
 
+#include "CustomerExport.h"
+#include "CustomerImport.h"
 #include "StockExport.h"
+#include "WebCustomerIndex.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
 #include "db/SqlQuery.h"
@@ -213,7 +216,7 @@ void WebShopExchange::SendPrecesOC_3_FD()
 
 void WebShopExchange::SendKlientiOC_3()
 {
-    unavailable(QStringLiteral("SendKlientiOC_3"));
+    CustomerExport(ctx_, connection_, settings_).run();
 }
 
 void WebShopExchange::SendSpecCenasOC_3()
@@ -228,8 +231,8 @@ void WebShopExchange::ReceiveOrdersOC_3()
 
 bool WebShopExchange::ReceiveKlientiOC_3()
 {
-    unavailable(QStringLiteral("ReceiveKlientiOC_3"));
-    return false;
+    WebCustomerIndex index;
+    return CustomerImport(ctx_, connection_, settings_, index).run();
 }
 
 void WebShopExchange::SendKlAtlikumiOC_3FD()

@@ -46,12 +46,12 @@ private:
     void readOptions();
     void writeRunMark(const QString& name);
 
+    void SendKlientiOC_3();      // customer export
+    bool ReceiveKlientiOC_3();   // customer import; false when the shop could not be reached
     // Jobs that arrive later; until then each says it is not there.
-    void SendPrecesOC_3_FD();
-    void SendKlientiOC_3();
-    void SendSpecCenasOC_3();
     void ReceiveOrdersOC_3();
-    bool ReceiveKlientiOC_3();   // false while it is not there
+    void SendPrecesOC_3_FD();
+    void SendSpecCenasOC_3();
     void SendKlAtlikumiOC_3FD();
     void unavailable(const QString& name);
 
