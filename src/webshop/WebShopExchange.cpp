@@ -4,6 +4,7 @@
 
 #include "CustomerExport.h"
 #include "CustomerImport.h"
+#include "OrderImport.h"
 #include "StockExport.h"
 #include "WebCustomerIndex.h"
 #include "db/ExchangeContext.h"
@@ -226,7 +227,7 @@ void WebShopExchange::SendSpecCenasOC_3()
 
 void WebShopExchange::ReceiveOrdersOC_3()
 {
-    unavailable(QStringLiteral("ReceiveOrdersOC_3"));
+    OrderImport(ctx_, connection_, settings_, options_).run();
 }
 
 bool WebShopExchange::ReceiveKlientiOC_3()
