@@ -135,7 +135,7 @@ TEST_F(OrderImportTest, GuestsAnonymousAndOddOrdersAreImported)
     orderTotal(401, "shipping", "Kurjers", 5);
     // Without an e-mail: the generic customer with the name and address in the note.
     order(402, "", {{"payment_code", "nezinams"}, {"shipping_firstname", "Pēteris"}, {"shipping_lastname", "Kalns"}});
-    order(403, " ");
+    order(403, " ", {{"comment", QString(1500, 'k')}});
     receive();
     EXPECT_EQ(goods->count("N_KLIENT", "SUBSCRIBE_MAIL='viesis@example.lv'"), 1);
     const int guest = goods->scalar("SELECT ISN FROM N_KLIENT WHERE SUBSCRIBE_MAIL='viesis@example.lv'").toInt();
@@ -150,6 +150,7 @@ TEST_F(OrderImportTest, GuestsAnonymousAndOddOrdersAreImported)
     EXPECT_EQ(goods->count("O_OPERACIJAS", "BAZE='O_PASPAV' AND PIEZIMES='Klients Pēteris Kalns Adrese Brīvības iela 1'"), 1);
     EXPECT_EQ(lines(402), 0);
     EXPECT_EQ(headValue(403, "ISKLIENT").toInt(), 1);
+    EXPECT_EQ(headValue(403, "CHAR_LENGTH(KOMENTARS)").toInt(), 1000);  // cut to its column
     EXPECT_EQ(goods->count("O_APMAKS"), 0);  // cash on delivery and an unknown code bring no payment
     for (int o : {400, 401, 402, 403})
         EXPECT_EQ(status(o), 2) << o;
