@@ -79,6 +79,8 @@ bool CustomerImport::run()
     ctx_.log.WriteLog(QStringLiteral("WWW OC2 Klientu saņemšana ..."));
     QSqlDatabase shop = shop_.database();
     FbDatabase& goods = ctx_.dati.PRECES_DB();
+    // The order import finds its customers here, also when this import stops early.
+    index_.load(goods);
 
     QList<Candidate> candidates;
     {
@@ -119,7 +121,6 @@ bool CustomerImport::run()
     klient_ = &klient;
     strv_ = &strv;
     zones_ = &zones;
-    index_.load(goods);
 
     int created = 0;
     for (const Candidate& c : candidates) {
