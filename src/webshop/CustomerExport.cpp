@@ -35,10 +35,36 @@ QString text(const SqlQuery& q, const char* field)
 
 }  // namespace
 
+struct CustomerExport::Statements {
+    Statements(const QSqlDatabase& db, bool approved)
+        : maxCustomer(db, QStringLiteral("SELECT MAX(customer_id) MAX_VALUE FROM customer")),
+          maxAddress(db, QStringLiteral("SELECT MAX(address_id) MAX_VALUE FROM address")),
+          country(db, QStringLiteral("SELECT country_id FROM country WHERE iso_code_2=:iso_code_2")),
+          customer(db, QStringLiteral(
+              "INSERT INTO customer (customer_id, firstname, lastname, email, address_id, telephone, fax, password, salt, "
+              "customer_group_id, status, %1cart, custom_field, ip, safe, token, date_added) VALUES (:id, :firstname, "
+              ":lastname, :email_adress, :address_id, :telephone, :fax, :pasword, :salt, :customer_group_id, 1, %2'', "
+              ":custom_field, ' ', 1, ' ', :date_added)")
+                           .arg(approved ? QStringLiteral("approved, ") : QString(), approved ? QStringLiteral("1, ") : QString())),
+          address(db, QStringLiteral(
+              "INSERT INTO address (address_id, customer_id, firstname, lastname, address_1, address_2, company, postcode, "
+              "city, country_id, zone_id) VALUES (:id, :isklient, :firstname, :lastname, :street, :street2, :company, "
+              ":postcode, :city, :country_id, :zone_id)")),
+          group(db, QStringLiteral("SELECT customer_group_id FROM customer_group WHERE customer_group_id=:id")),
+          groupInsert(db, QStringLiteral("INSERT INTO customer_group (customer_group_id, approval, sort_order) VALUES (:id, 0, 1)")),
+          description(db, QStringLiteral("INSERT INTO customer_group_description (customer_group_id, language_id, name) "
+                                         "VALUES (:id, :language_id, :name)"))
+    {
+    }
+    SqlQuery maxCustomer, maxAddress, country, customer, address, group, groupInsert, description;
+};
+
 CustomerExport::CustomerExport(ExchangeContext& context, WebShopConnection& shop, const ShopSettings& settings)
     : ctx_(context), shop_(shop), settings_(settings)
 {
 }
+
+CustomerExport::~CustomerExport() = default;
 
 QPair<QString, QString> CustomerExport::namesFromGnos(const QString& gnos)
 {
@@ -81,6 +107,7 @@ void CustomerExport::run()
         q.open();
         hasApproved_ = q.value(0).toInt() > 0;
     }
+    q_ = std::make_unique<Statements>(shop, hasApproved_);
 
     SqlQuery customers(goods, QLatin1String(kCustomers));
     customers.open();
@@ -104,9 +131,8 @@ void CustomerExport::run()
     ctx_.dati.CommitRetaining();
 }
 
-int CustomerExport::nextId(const char* sql, int atLeast)
+int CustomerExport::nextId(SqlQuery& q, int atLeast)
 {
-    SqlQuery q(shop_.database(), QLatin1String(sql));
     q.open();
     return qMax(q.asInt(QStringLiteral("MAX_VALUE")) + 1, atLeast);
 }
@@ -130,11 +156,10 @@ void CustomerExport::exportCustomer(const SqlQuery& k, const QList<Branch>& bran
     // Without an e-mail nobody can log in, and it would match every other customer without one.
     if (email.isEmpty() || shopEmails_.contains(WebShopText::emailKey(email)))
         return;
-    QSqlDatabase shop = shop_.database();
     const int isKlient = k.asInt(QStringLiteral("ISN"));
     const QString gnos = text(k, "GNOS");
-    const int id = nextId("SELECT MAX(customer_id) MAX_VALUE FROM customer", 2);
-    int addressId = nextId("SELECT MAX(address_id) MAX_VALUE FROM address", 1);
+    const int id = nextId(q_->maxCustomer, 2);
+    int addressId = nextId(q_->maxAddress, 1);
 
     // The stored hash and salt, or a plain password hashed now and stored back; a customer
     // without one gets a password nobody knows rather than the empty one.
@@ -160,12 +185,7 @@ void CustomerExport::exportCustomer(const SqlQuery& k, const QList<Branch>& bran
     const QString telephone = text(k, "TELEFONS").isEmpty() ? first.telephone : text(k, "TELEFONS");
     const QString fax = text(k, "FAKSS").isEmpty() ? first.fax : text(k, "FAKSS");
 
-    SqlQuery customer(shop, QStringLiteral(
-        "INSERT INTO customer (customer_id, firstname, lastname, email, address_id, telephone, fax, password, salt, "
-        "customer_group_id, status, %1cart, custom_field, ip, safe, token, date_added) VALUES (:id, :firstname, :lastname, "
-        ":email_adress, :address_id, :telephone, :fax, :pasword, :salt, :customer_group_id, 1, %2'', :custom_field, ' ', 1, "
-        "' ', :date_added)").arg(hasApproved_ ? QStringLiteral("approved, ") : QString(),
-                                 hasApproved_ ? QStringLiteral("1, ") : QString()));
+    SqlQuery& customer = q_->customer;
     customer.bind(QStringLiteral("id"), id)
         .bind(QStringLiteral("firstname"), ColumnWidths::cut(firstNames.second, 32))
         .bind(QStringLiteral("lastname"), ColumnWidths::cut(firstNames.first, 32))
@@ -189,21 +209,15 @@ void CustomerExport::exportCustomer(const SqlQuery& k, const QList<Branch>& bran
     }
 
     // One address per branch, each with its own id; the first is the customer's.
-    int countryId = 0;
-    {
-        SqlQuery q(shop, QStringLiteral("SELECT country_id FROM country WHERE iso_code_2=:iso_code_2"));
-        q.bind(QStringLiteral("iso_code_2"), text(k, "VALSTS_KODS"));
-        q.open();
-        countryId = q.asInt(QStringLiteral("country_id"));
-    }
-    SqlQuery address(shop, QStringLiteral(
-        "INSERT INTO address (address_id, customer_id, firstname, lastname, address_1, address_2, company, postcode, city, "
-        "country_id, zone_id) VALUES (:id, :isklient, :firstname, :lastname, :street, :street2, :company, :postcode, "
-        ":city, :country_id, :zone_id)"));
+    SqlQuery& country = q_->country;
+    country.bind(QStringLiteral("iso_code_2"), text(k, "VALSTS_KODS"));
+    country.open();
+    const int countryId = country.asInt(QStringLiteral("country_id"));
+    SqlQuery& address = q_->address;
     for (int b = 0; b < branches.size(); ++b) {
         const Branch& branch = branches.at(b);
         if (b > 0)
-            addressId = nextId("SELECT MAX(address_id) MAX_VALUE FROM address", 1);
+            addressId = nextId(q_->maxAddress, 1);
         const QPair<QString, QString> n = names(branch);
         address.bind(QStringLiteral("id"), addressId)
             .bind(QStringLiteral("isklient"), id)
@@ -219,17 +233,16 @@ void CustomerExport::exportCustomer(const SqlQuery& k, const QList<Branch>& bran
         insertOrReport(address, QStringLiteral("address"));
     }
 
-    SqlQuery group(shop, QStringLiteral("SELECT customer_group_id FROM customer_group WHERE customer_group_id=:id"));
+    SqlQuery& group = q_->group;
     group.bind(QStringLiteral("id"), id);
     group.open();
     if (!group.isEmpty())
         return;
-    SqlQuery groupInsert(shop, QStringLiteral("INSERT INTO customer_group (customer_group_id, approval, sort_order) VALUES (:id, 0, 1)"));
+    SqlQuery& groupInsert = q_->groupInsert;
     groupInsert.bind(QStringLiteral("id"), id);
     if (!insertOrReport(groupInsert, QStringLiteral("customer_group")))
         return;
-    SqlQuery description(shop, QStringLiteral(
-        "INSERT INTO customer_group_description (customer_group_id, language_id, name) VALUES (:id, :language_id, :name)"));
+    SqlQuery& description = q_->description;
     for (int language : languages_) {
         description.bind(QStringLiteral("id"), id)
             .bind(QStringLiteral("language_id"), language)

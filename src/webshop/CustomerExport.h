@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <memory>
 
 struct ExchangeContext;
 class SqlQuery;
@@ -16,6 +17,7 @@ class WebShopConnection;
 class CustomerExport {
 public:
     CustomerExport(ExchangeContext& context, WebShopConnection& shop, const ShopSettings& settings);
+    ~CustomerExport();
 
     void run();
 
@@ -28,7 +30,8 @@ private:
         int zoneId = 0;
     };
     void exportCustomer(const SqlQuery& k, const QList<Branch>& branches);
-    int nextId(const char* sql, int atLeast);
+    struct Statements;
+    int nextId(SqlQuery& q, int atLeast);
     bool insertOrReport(SqlQuery& q, const QString& table);
 
     ExchangeContext& ctx_;
@@ -37,4 +40,5 @@ private:
     QSet<QString> shopEmails_;  // e-mail keys of the shop's customers
     QList<int> languages_;
     bool hasApproved_ = false;
+    std::unique_ptr<Statements> q_;  // the shop statements of one run, each prepared once
 };

@@ -65,6 +65,8 @@ CustomerImport::CustomerImport(ExchangeContext& context, WebShopConnection& shop
 {
 }
 
+CustomerImport::~CustomerImport() = default;
+
 void CustomerImport::failed(const QString& prefix, const QString& error)
 {
     const QString line = prefix + error;
@@ -173,7 +175,9 @@ bool CustomerImport::readAddresses(const Candidate& c, QList<Address>& out)
         return true;
     }
     try {
-        SqlQuery q(shop_.database(), QLatin1String(kGuestAddress));
+        if (!guestAddress_)
+            guestAddress_ = std::make_unique<SqlQuery>(shop_.database(), QLatin1String(kGuestAddress));
+        SqlQuery& q = *guestAddress_;
         q.bind(QStringLiteral("order_id"), c.orderId);
         q.open();
         for (; !q.eof(); q.next())

@@ -5,9 +5,11 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <memory>
 
 struct ExchangeContext;
 class ColumnWidths;
+class SqlQuery;
 class WebCustomerIndex;
 class WebShopConnection;
 class ZoneDepartments;
@@ -20,6 +22,7 @@ class CustomerImport {
 public:
     CustomerImport(ExchangeContext& context, WebShopConnection& shop, const ShopSettings& settings,
                    WebCustomerIndex& index);
+    ~CustomerImport();
 
     // False when the shop could not be reached; a candidate that fails is logged and skipped.
     bool run();
@@ -54,6 +57,7 @@ private:
     WebCustomerIndex& index_;
     QHash<int, QList<Address>> addresses_;  // registered customers' addresses, by customer_id
     QHash<int, Country> countries_;
+    std::unique_ptr<SqlQuery> guestAddress_;
     const ColumnWidths* klient_ = nullptr;
     const ColumnWidths* strv_ = nullptr;
     const ZoneDepartments* zones_ = nullptr;

@@ -16,6 +16,7 @@
 #include "platform/Log.h"
 #include "platform/RunReport.h"
 
+#include <QSet>
 #include <memory>
 
 namespace {
@@ -25,37 +26,46 @@ const char* const kQ1 =
     "Pasut.shipping_postcode, Pasut.payment_code, Pasut.comment, Pasut.shipping_code, Pasut.email, "
     "Pasut.shipping_firstname, Pasut.shipping_lastname FROM `order` Pasut WHERE Pasut.order_status_id = 1";
 
-const char* const kQ2 =
-    "SELECT order_product.product_id, order_product.order_product_id, order_product.quantity, order_product.price, "
-    "product_option_value.option_value_id, order_product.model FROM order_product, order_option, product_option_value "
+// The details of a chunk of new orders, each read once for all of them (the order ids in
+// the IN lists) instead of once per order: a run then costs one shop round trip per order.
+// Lines (with the option value of each option that is a product option value, 0 for a line
+// without one), ordered by option value, then product.
+const char* const kLines =
+    "SELECT order_product.order_id, order_product.product_id, order_product.order_product_id, order_product.quantity, "
+    "order_product.price, product_option_value.option_value_id, order_product.model "
+    "FROM order_product, order_option, product_option_value "
     "WHERE order_product.order_id = order_option.order_id AND order_product.order_product_id = order_option.order_product_id "
     "AND order_option.product_option_id = product_option_value.product_option_id "
     "AND order_option.product_option_value_id = product_option_value.product_option_value_id "
-    "AND order_product.product_id = product_option_value.product_id AND order_product.order_id=:ID "
-    "UNION SELECT order_product.product_id, order_product.order_product_id, order_product.quantity, order_product.price, "
-    "0 option_value_id, order_product.model FROM order_product WHERE order_product.order_id=:ID2 "
+    "AND order_product.product_id = product_option_value.product_id AND order_product.order_id IN (%1) "
+    "UNION SELECT order_product.order_id, order_product.product_id, order_product.order_product_id, order_product.quantity, "
+    "order_product.price, 0 option_value_id, order_product.model FROM order_product WHERE order_product.order_id IN (%2) "
     "AND order_product.product_id NOT IN (SELECT order_product.product_id FROM order_option, product_option_value "
     "WHERE order_product.order_id = order_option.order_id AND order_product.order_product_id = order_option.order_product_id "
     "AND order_option.product_option_id = product_option_value.product_option_id "
     "AND order_option.product_option_value_id = product_option_value.product_option_value_id "
-    "AND order_product.product_id = product_option_value.product_id AND order_product.order_id=:ID3) ORDER BY 5, 1";
-
-// The option texts of all the order's lines at once, instead of one statement per line.
-const char* const kQ3 =
-    "SELECT order_option.order_product_id, order_option.value option_value, order_option.product_option_value_id "
-    "FROM order_option WHERE order_option.order_id=:ID ORDER BY order_option.order_option_id";
-
-const char* const kQ4 = "SELECT value from order_total where code='total' and ORDER_ID=:ORDER_ID";
-const char* const kQ5 = "UPDATE `order` SET order_status_id=:status_id where ORDER_ID=:ORDER_ID";
-const char* const kQ8 =
-    "SELECT order_total.order_total_id, order_total.title, order_total.value from order_total "
-    "where order_total.ORDER_ID = :ID AND order_total.code = :SHIPINGFLAG";
-const char* const kQ9 = "SELECT Pasut.shipping_parcel_id FROM `order` Pasut WHERE Pasut.ORDER_ID = :ORDER_ID";
-const char* const kQ10 =
+    "AND order_product.product_id = product_option_value.product_id) ORDER BY 6, 2";
+const char* const kOptions =
+    "SELECT order_option.order_id, order_option.order_product_id, order_option.value option_value, "
+    "order_option.product_option_value_id FROM order_option WHERE order_option.order_id IN (%1) "
+    "ORDER BY order_option.order_option_id";
+// Shipping, commission and the order total: the first row of each code counts.
+const char* const kTotals =
+    "SELECT order_total.order_id, order_total.code, order_total.title, order_total.value from order_total "
+    "where order_total.ORDER_ID IN (%1) AND order_total.code IN ('shipping', 'commission', 'total') "
+    "ORDER BY order_total.order_total_id";
+const char* const kParcels = "SELECT Pasut.ORDER_ID, Pasut.shipping_parcel_id FROM `order` Pasut WHERE Pasut.ORDER_ID IN (%1)";
+const char* const kCoupons =
     "SELECT coupon_history.order_id, coupon_history.amount, coupon.code FROM coupon_history, coupon "
-    "WHERE coupon_history.coupon_id = coupon.coupon_id AND coupon_history.order_id = :ID";
+    "WHERE coupon_history.coupon_id = coupon.coupon_id AND coupon_history.order_id IN (%1) "
+    "ORDER BY coupon_history.coupon_history_id";
+const char* const kQ5 = "UPDATE `order` SET order_status_id=:status_id where ORDER_ID=:ORDER_ID";
 
-const char* const kAlreadyStored = "SELECT ISN FROM O_PASPAV WHERE NR_PAVADZ=:NR_PAVADZ AND WEB_PASUTIJUMS='T'";
+// New orders whose details are read together.
+constexpr int kChunk = 200;
+
+// Web orders already stored, of a chunk's order numbers.
+const char* const kAlreadyStored = "SELECT NR_PAVADZ FROM O_PASPAV WHERE WEB_PASUTIJUMS='T' AND NR_PAVADZ IN (%1)";
 const char* const kShipped =
     "SELECT O_PASPAV.ISN FROM O_PASPAV WHERE O_PASPAV.NR_PAVADZ=:NR_PAVADZ AND O_PASPAV.ATKR_FLAG=2 "
     "AND O_PASPAV.WEB_PASUTIJUMS='T'";
@@ -106,26 +116,33 @@ OrderImport::OrderImport(ExchangeContext& context, WebShopConnection& shop, cons
 
 OrderImport::~OrderImport() = default;
 
-QList<OrderImport::Line> OrderImport::foldLines(SqlQuery& q2)
+namespace {
+
+// "IN (...)" placeholders for the order ids, bound by name.
+QString idList(const QString& prefix, int n)
 {
-    QList<Line> lines;
-    for (; !q2.eof(); q2.next()) {
-        const int id = q2.asInt(QStringLiteral("order_product_id"));
-        Line* line = nullptr;
-        for (Line& l : lines)
-            if (l.orderProductId == id)
-                line = &l;
-        if (!line) {
-            lines.append(Line{id, q2.asInt(QStringLiteral("product_id")), q2.asDouble(QStringLiteral("quantity")),
-                              q2.asDouble(QStringLiteral("price")), q2.asString(QStringLiteral("model")), {}, {}});
-            line = &lines.last();
-        }
-        const int value = q2.asInt(QStringLiteral("option_value_id"));
-        if (value != 0 && !line->optionValues.contains(value))
-            line->optionValues << value;
-    }
-    return lines;
+    QStringList names;
+    for (int i = 0; i < n; ++i)
+        names << QStringLiteral(":%1%2").arg(prefix).arg(i);
+    return names.join(QStringLiteral(", "));
 }
+
+SqlQuery chunkQuery(const QSqlDatabase& db, const char* sql, const QList<int>& ids, bool twice = false)
+{
+    QString text = QString::fromLatin1(sql).arg(idList(QStringLiteral("A"), int(ids.size())));
+    if (twice)
+        text = text.arg(idList(QStringLiteral("B"), int(ids.size())));
+    SqlQuery q(db, text);
+    for (int i = 0; i < ids.size(); ++i) {
+        q.bind(QStringLiteral("A%1").arg(i), ids.at(i));
+        if (twice)
+            q.bind(QStringLiteral("B%1").arg(i), ids.at(i));
+    }
+    q.open();
+    return q;
+}
+
+}  // namespace
 
 void OrderImport::run()
 {
@@ -136,39 +153,77 @@ void OrderImport::run()
 
     const int completed = completedStatus();
     QSqlDatabase shop = shop_.database();
-    SqlQuery q1(shop, QLatin1String(kQ1));
-    q1.open();
-    for (; !q1.eof(); q1.next()) {
-        const int orderId = q1.asInt(QStringLiteral("ORDER_ID"));
+    QList<ShopOrder> orders;
+    {
+        SqlQuery q1(shop, QLatin1String(kQ1));
+        q1.open();
+        for (; !q1.eof(); q1.next())
+            orders << fromQ1(q1);
+    }
+    q5_ = std::make_unique<SqlQuery>(shop, QLatin1String(kQ5));
+    for (qsizetype from = 0; from < orders.size(); from += kChunk) {
+        QList<ShopOrder*> chunk;
+        for (qsizetype i = from; i < qMin(from + kChunk, orders.size()); ++i)
+            chunk << &orders[i];
+        // A stored order whose status did not move (a refused update, a crash) only moves now.
+        QSet<int> stored;
+        {
+            QStringList names;
+            for (int i = 0; i < chunk.size(); ++i)
+                names << QStringLiteral(":N%1").arg(i);
+            SqlQuery q(ctx_.dati.PRECES_DB(), QString::fromLatin1(kAlreadyStored).arg(names.join(QStringLiteral(", "))));
+            for (int i = 0; i < chunk.size(); ++i)
+                q.bind(QStringLiteral("N%1").arg(i), QString::number(chunk.at(i)->orderId));
+            q.open();
+            for (; !q.eof(); q.next())
+                stored.insert(q.asString(QStringLiteral("NR_PAVADZ")).trimmed().toInt());
+        }
+        bool detailsRead = true;
         try {
-            // A stored order whose status did not move (a refused update, a crash) only moves now.
-            SqlQuery stored(ctx_.dati.PRECES_DB(), QLatin1String(kAlreadyStored));
-            stored.bind(QStringLiteral("NR_PAVADZ"), QString::number(orderId));
-            stored.open();
-            if (stored.isEmpty()) {
-                ShopOrder order = read(q1);
-                DocumentScope scope(ctx_.dati);
-                store(order);
-                scope.commit();
-                ctx_.report.moved(1);
-            } else {
-                ctx_.log.WriteLog(QStringLiteral("WWW Pasūtījums %1 jau ir saņemts, maina tikai statusu").arg(orderId));
-            }
-            moveStatus(orderId, 2);
+            readDetails(chunk);
         } catch (const std::exception& e) {
+            // These orders wait for the next run; those stored before still move on.
+            detailsRead = false;
             orderFailed(errorText(e));
-            // The orders after it wait for the next run when the shop itself is gone.
-            try {
-                SqlQuery ping(shop_.database(), QStringLiteral("SELECT 1"));
-                ping.open();
-            } catch (const std::exception&) {
-                shop_.drop();
+        }
+        for (ShopOrder* o : chunk) {
+            if (!importOrder(*o, stored.contains(o->orderId), detailsRead))
                 return;
-            }
         }
     }
     complete(completed);
     ctx_.dati.CommitRetaining();
+}
+
+bool OrderImport::importOrder(ShopOrder& o, bool stored, bool detailsRead)
+{
+    try {
+        if (!stored) {
+            if (!detailsRead)
+                return true;
+            DocumentScope scope(ctx_.dati);
+            store(o);
+            scope.commit();
+            ctx_.report.moved(1);
+        } else {
+            ctx_.log.WriteLog(QStringLiteral("WWW Pasūtījums %1 jau ir saņemts, maina tikai statusu").arg(o.orderId));
+        }
+        moveStatus(o.orderId, 2);
+        return true;
+    } catch (const std::exception& e) {
+        orderFailed(errorText(e));
+    }
+    // The orders after it wait for the next run when the shop itself is gone.
+    try {
+        SqlQuery ping(shop_.database(), QStringLiteral("SELECT 1"));
+        ping.open();
+        // A connection made again has lost the statement prepared on the old one.
+        q5_ = std::make_unique<SqlQuery>(shop_.database(), QLatin1String(kQ5));
+        return true;
+    } catch (const std::exception&) {
+        shop_.drop();
+        return false;
+    }
 }
 
 void OrderImport::orderFailed(const QString& error)
@@ -196,19 +251,8 @@ int OrderImport::completedStatus()
     return q6.asInt(QStringLiteral("ORDER_STATUS_ID"));
 }
 
-OrderImport::Total OrderImport::total(int orderId, const QString& code)
+OrderImport::ShopOrder OrderImport::fromQ1(const SqlQuery& q1)
 {
-    SqlQuery q(shop_.database(), QLatin1String(kQ8));
-    q.bind(QStringLiteral("ID"), orderId).bind(QStringLiteral("SHIPINGFLAG"), code);
-    q.open();
-    if (q.isEmpty())
-        return {};
-    return {true, q.asString(QStringLiteral("title")), q.asDouble(QStringLiteral("value"))};
-}
-
-OrderImport::ShopOrder OrderImport::read(const SqlQuery& q1)
-{
-    QSqlDatabase shop = shop_.database();
     ShopOrder o;
     o.orderId = q1.asInt(QStringLiteral("ORDER_ID"));
     o.customerId = q1.asInt(QStringLiteral("CUSTOMER_ID"));
@@ -222,54 +266,98 @@ OrderImport::ShopOrder OrderImport::read(const SqlQuery& q1)
     o.email = q1.asString(QStringLiteral("email"));
     o.firstName = q1.asString(QStringLiteral("shipping_firstname"));
     o.lastName = q1.asString(QStringLiteral("shipping_lastname"));
-
-    SqlQuery q2(shop, QLatin1String(kQ2));
-    q2.bind(QStringLiteral("ID"), o.orderId).bind(QStringLiteral("ID2"), o.orderId).bind(QStringLiteral("ID3"), o.orderId);
-    q2.open();
-    o.lines = foldLines(q2);
-    SqlQuery q3(shop, QLatin1String(kQ3));
-    q3.bind(QStringLiteral("ID"), o.orderId);
-    q3.open();
-    for (; !q3.eof(); q3.next()) {
-        const int id = q3.asInt(QStringLiteral("order_product_id"));
-        for (Line& l : o.lines)
-            if (l.orderProductId == id)
-                l.optionTexts << q3.asString(QStringLiteral("option_value"));
-    }
-
-    o.shipping = total(o.orderId, QStringLiteral("shipping"));
-    o.commission = total(o.orderId, QStringLiteral("commission"));
-    if (o.shipping.present && o.shippingCode.startsWith(QLatin1String("dpd_parcel."))) {
-        SqlQuery q9(shop, QLatin1String(kQ9));
-        q9.bind(QStringLiteral("ORDER_ID"), o.orderId);
-        q9.open();
-        o.parcelTerminal = q9.asString(QStringLiteral("shipping_parcel_id"));
-    }
-    SqlQuery q10(shop, QLatin1String(kQ10));
-    q10.bind(QStringLiteral("ID"), o.orderId);
-    q10.open();
-    for (; !q10.eof(); q10.next())
-        if (q10.asDouble(QStringLiteral("amount")) != 0)
-            o.coupons.append({q10.asString(QStringLiteral("code")), q10.asDouble(QStringLiteral("amount"))});
-
-    FbDatabase& goods = ctx_.dati.PRECES_DB();
-    SqlQuery type(goods, QStringLiteral("SELECT ISN FROM O_APMKONTI WHERE KODS=:KODS"));
-    type.bind(QStringLiteral("KODS"), ColumnWidths::cut(o.paymentCode, 64));
-    type.open();
-    o.paymentType = type.asInt(QStringLiteral("ISN"));
-    if (o.paymentType > 0) {
-        SqlQuery imports(goods, QStringLiteral("SELECT WWW_IMPORTS FROM O_APMKONTI WHERE ISN=:ISN"));
-        imports.bind(QStringLiteral("ISN"), o.paymentType);
-        imports.open();
-        o.advancePayment = imports.asString(QStringLiteral("WWW_IMPORTS")).trimmed() == QLatin1String("T");
-    }
-    if (o.advancePayment) {
-        SqlQuery q4(shop, QLatin1String(kQ4));
-        q4.bind(QStringLiteral("ORDER_ID"), o.orderId);
-        q4.open();
-        o.total = q4.asDouble(QStringLiteral("value"));
-    }
     return o;
+}
+
+void OrderImport::readDetails(const QList<ShopOrder*>& chunk)
+{
+    QSqlDatabase shop = shop_.database();
+    QList<int> ids;
+    QHash<int, ShopOrder*> byId;
+    for (ShopOrder* o : chunk) {
+        ids << o->orderId;
+        byId.insert(o->orderId, o);
+        o->lines.clear();
+        o->coupons.clear();
+        o->shipping = o->commission = Total();
+        o->total = 0;
+        o->parcelTerminal.clear();
+    }
+    // One line per ordered product: a line with two options (a variant and a department)
+    // comes twice.
+    SqlQuery lines = chunkQuery(shop, kLines, ids, true);
+    for (; !lines.eof(); lines.next()) {
+        ShopOrder* o = byId.value(lines.asInt(QStringLiteral("order_id")));
+        if (!o)
+            continue;
+        const int id = lines.asInt(QStringLiteral("order_product_id"));
+        Line* line = nullptr;
+        for (Line& l : o->lines)
+            if (l.orderProductId == id)
+                line = &l;
+        if (!line) {
+            o->lines.append(Line{id, lines.asInt(QStringLiteral("product_id")), lines.asDouble(QStringLiteral("quantity")),
+                                 lines.asDouble(QStringLiteral("price")), lines.asString(QStringLiteral("model")), {}, {}});
+            line = &o->lines.last();
+        }
+        const int value = lines.asInt(QStringLiteral("option_value_id"));
+        if (value != 0 && !line->optionValues.contains(value))
+            line->optionValues << value;
+    }
+    SqlQuery options = chunkQuery(shop, kOptions, ids);
+    for (; !options.eof(); options.next()) {
+        ShopOrder* o = byId.value(options.asInt(QStringLiteral("order_id")));
+        if (!o)
+            continue;
+        const int id = options.asInt(QStringLiteral("order_product_id"));
+        for (Line& l : o->lines)
+            if (l.orderProductId == id)
+                l.optionTexts << options.asString(QStringLiteral("option_value"));
+    }
+    SqlQuery totals = chunkQuery(shop, kTotals, ids);
+    QSet<QPair<int, QString>> seen;
+    for (; !totals.eof(); totals.next()) {
+        ShopOrder* o = byId.value(totals.asInt(QStringLiteral("order_id")));
+        const QString code = totals.asString(QStringLiteral("code"));
+        if (!o || seen.contains({o->orderId, code}))
+            continue;
+        seen.insert({o->orderId, code});
+        const Total t{true, totals.asString(QStringLiteral("title")), totals.asDouble(QStringLiteral("value"))};
+        if (code == QLatin1String("shipping"))
+            o->shipping = t;
+        else if (code == QLatin1String("commission"))
+            o->commission = t;
+        else
+            o->total = t.value;
+    }
+    SqlQuery parcels = chunkQuery(shop, kParcels, ids);
+    for (; !parcels.eof(); parcels.next()) {
+        ShopOrder* o = byId.value(parcels.asInt(QStringLiteral("ORDER_ID")));
+        if (o && o->shipping.present && o->shippingCode.startsWith(QLatin1String("dpd_parcel.")))
+            o->parcelTerminal = parcels.asString(QStringLiteral("shipping_parcel_id"));
+    }
+    SqlQuery coupons = chunkQuery(shop, kCoupons, ids);
+    for (; !coupons.eof(); coupons.next()) {
+        ShopOrder* o = byId.value(coupons.asInt(QStringLiteral("order_id")));
+        if (o && coupons.asDouble(QStringLiteral("amount")) != 0)
+            o->coupons.append({coupons.asString(QStringLiteral("code")), coupons.asDouble(QStringLiteral("amount"))});
+    }
+
+    // The payment type and whether it brings an advance payment.
+    FbDatabase& goods = ctx_.dati.PRECES_DB();
+    for (ShopOrder* o : chunk) {
+        SqlQuery type(goods, QStringLiteral("SELECT ISN FROM O_APMKONTI WHERE KODS=:KODS"));
+        type.bind(QStringLiteral("KODS"), ColumnWidths::cut(o->paymentCode, 64));
+        type.open();
+        o->paymentType = type.asInt(QStringLiteral("ISN"));
+        o->advancePayment = false;
+        if (o->paymentType > 0) {
+            SqlQuery imports(goods, QStringLiteral("SELECT WWW_IMPORTS FROM O_APMKONTI WHERE ISN=:ISN"));
+            imports.bind(QStringLiteral("ISN"), o->paymentType);
+            imports.open();
+            o->advancePayment = imports.asString(QStringLiteral("WWW_IMPORTS")).trimmed() == QLatin1String("T");
+        }
+    }
 }
 
 int OrderImport::department(const ShopOrder& o, int branchDepartment)
@@ -483,7 +571,7 @@ void OrderImport::advancePayment(TO_paspavTable& t, const ShopOrder& o)
 
 void OrderImport::moveStatus(int orderId, int status)
 {
-    SqlQuery q5(shop_.database(), QLatin1String(kQ5));
+    SqlQuery& q5 = *q5_;
     q5.bind(QStringLiteral("status_id"), status).bind(QStringLiteral("ORDER_ID"), orderId);
     q5.exec();
 }

@@ -56,13 +56,12 @@ public:
         double total = 0;
     };
 
-    // Q2's rows, one per order_product_id (a line with two options comes twice).
-    static QList<Line> foldLines(SqlQuery& q2);
-
 private:
     int completedStatus();
-    ShopOrder read(const SqlQuery& q1);
-    Total total(int orderId, const QString& code);
+    static ShopOrder fromQ1(const SqlQuery& q1);
+    void readDetails(const QList<ShopOrder*>& chunk);
+    // False when the shop is gone and the run must end.
+    bool importOrder(ShopOrder& o, bool stored, bool detailsRead);
     void store(ShopOrder& o);
     void extraLine(TO_paspavTable& t, const Total& total, const QString& code, const QString& terminal);
     void couponLine(TO_paspavTable& t, const QString& code, double amount);
@@ -79,4 +78,5 @@ private:
     const WebShopOptions& options_;
     WebCustomerIndex customers_;
     std::unique_ptr<ColumnWidths> headWidths_;
+    std::unique_ptr<SqlQuery> q5_;  // prepared once per run
 };

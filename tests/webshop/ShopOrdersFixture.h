@@ -21,35 +21,30 @@ protected:
         group(2);
     }
 
-    // Shop side.
+    // Shop side; more overrides any column.
+    void insert(const QString& table, QVariantHash v, const QVariantHash& more)
+    {
+        v.insert(more);
+        shop->insert(table, v);
+    }
     void customer(int id, const QString& email, const QVariantHash& more = {})
     {
-        QVariantHash v = {{"customer_id", id}, {"email", email}, {"firstname", "Anna"}, {"lastname", "Bērziņa"},
-                          {"telephone", "+371 20000000"}, {"status", 1}, {"customer_group_id", 1}};
-        for (auto it = more.constBegin(); it != more.constEnd(); ++it)
-            v[it.key()] = it.value();
-        shop->insert("customer", v);
+        insert("customer", {{"customer_id", id}, {"email", email}, {"firstname", "Anna"}, {"lastname", "Bērziņa"},
+                            {"telephone", "+371 20000000"}, {"status", 1}, {"customer_group_id", 1}}, more);
     }
     void address(int customerId, const QString& street, const QVariantHash& more = {})
     {
-        QVariantHash v = {{"customer_id", customerId}, {"firstname", "Anna"}, {"lastname", "Bērziņa"}, {"address_1", street},
-                          {"city", "Rīga"}, {"postcode", "LV-1010"}, {"country_id", 117}, {"zone_id", 0}};
-        for (auto it = more.constBegin(); it != more.constEnd(); ++it)
-            v[it.key()] = it.value();
-        shop->insert("address", v);
+        insert("address", {{"customer_id", customerId}, {"firstname", "Anna"}, {"lastname", "Bērziņa"}, {"address_1", street},
+                           {"city", "Rīga"}, {"postcode", "LV-1010"}, {"country_id", 117}, {"zone_id", 0}}, more);
     }
-    // A new order (status 1) shipped to Rīga; more overrides any column.
+    // A new order (status 1) shipped to Rīga.
     void order(int id, const QString& email, const QVariantHash& more = {})
     {
-        QVariantHash v = {{"order_id", id}, {"customer_id", 0}, {"email", email}, {"firstname", "Jānis"},
-                          {"lastname", "Ozols"}, {"shipping_firstname", "Jānis"}, {"shipping_lastname", "Ozols"},
-                          {"shipping_address_1", "Brīvības iela 1"}, {"shipping_city", "Rīga"},
-                          {"shipping_postcode", "LV-1010"}, {"shipping_country", "Latvia"}, {"shipping_country_id", 117},
-                          {"payment_code", "cod"}, {"shipping_code", "flat.flat"}, {"comment", "Zvanīt pirms"},
-                          {"order_status_id", 1}};
-        for (auto it = more.constBegin(); it != more.constEnd(); ++it)
-            v[it.key()] = it.value();
-        shop->insert("order", v);
+        insert("order", {{"order_id", id}, {"customer_id", 0}, {"email", email}, {"firstname", "Jānis"}, {"lastname", "Ozols"},
+                         {"shipping_firstname", "Jānis"}, {"shipping_lastname", "Ozols"}, {"shipping_address_1", "Brīvības iela 1"},
+                         {"shipping_city", "Rīga"}, {"shipping_postcode", "LV-1010"}, {"shipping_country", "Latvia"},
+                         {"shipping_country_id", 117}, {"payment_code", "cod"}, {"shipping_code", "flat.flat"},
+                         {"comment", "Zvanīt pirms"}, {"order_status_id", 1}}, more);
     }
     int orderLine(int orderId, int productId, const QString& model, int quantity, double price)
     {
