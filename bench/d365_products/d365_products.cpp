@@ -1,13 +1,17 @@
 // GetK42Products speed: N products (default 50,000) from a fake D365 on loopback into a
-// fresh goods database, first as new rows, then once more as updates of the same rows.
+// fresh goods database, first as new rows, then once more as updates of the same rows. The
+// floor, in the same run on the same database settings: a bare loop of the product write with
+// one prepare and a commit-retaining per record, into a second fresh database.
 //
 //   bench_d365_products [N]
 
 #include "support/FakeHttpServer.h"
 
 #include "d365/D365Exchange.h"
+#include "d365/D365MasterData.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
+#include "db/SqlQuery.h"
 #include "platform/BusyFlag.h"
 #include "platform/RunReport.h"
 #include "platform/Clock.h"
@@ -92,6 +96,33 @@ std::string productReply(int count)
     return text + "]}]}";
 }
 
+// The product write alone, prepared once, committed per record: first inserts, then updates.
+std::pair<double, double> floorRun(const QString& path, int count)
+{
+    FbDatabase db;
+    db.attach(path, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"), QStringLiteral("WIN1257"));
+    SqlQuery write(db, QString::fromLatin1(D365MasterData::productStatement()));
+    double seconds[2] = {0, 0};
+    for (double& pass : seconds) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int n = 0; n < count; ++n) {
+            const QString code = QStringLiteral("P%1").arg(n, 7, 10, QLatin1Char('0'));
+            write.bind("ARTIKULS5", code).bind("GNOS", QStringLiteral("Prece Nr. %1 ķīmija/pārtika").arg(n))
+                .bind("INOS", QStringLiteral("Prece %1").arg(n)).bind("ISSERTIF1", 1).bind("ISPRGRUPA", 1)
+                .bind("ISPRKLIENT", 1).bind("NODOKLIS", n % 7 == 0 ? 12 : 21).bind("TARA", "F")
+                .bind("ARTIKULS", QStringLiteral("475%1").arg(n, 10, 10, QLatin1Char('0')))
+                .bind("ARTIKULS7", QStringLiteral("G%1").arg(n / 4)).bind("LITRAZA", 1).bind("NETTO", 0.5)
+                .bind("BRUTOSVARS", 0.53).bind("MERVIENIBA", "gab").bind("SKKASTE", 12).bind("SKPALETE", 720)
+                .bind("VALSTS", "Latvija").bind("GLABTEMP", "2..6").bind("KOMENTARS", "Sastāvs: ūdens, cukurs.");
+            write.exec();
+            db.commitRetaining();
+        }
+        pass = timer.nsecsElapsed() / 1e9;
+    }
+    return {seconds[0], seconds[1]};
+}
+
 long peakKilobytes()
 {
     rusage usage{};
@@ -167,17 +198,27 @@ int main(int argc, char** argv)
     // the fake service and its prepared reply live in this process too
     std::printf("GetK42Products, %d products, reply %.1f MB; peak memory before the import %.1f MB\n", count,
                 products.size() / 1e6, peakKilobytes() / 1024.0);
+    const QString floorPath = dir.filePath("FLOOR.GDB");
+    if (QProcess::execute(QStringLiteral(VARNIS_SOURCE_DIR "/scripts/create-goods-db"), {floorPath}) != 0) {
+        std::fprintf(stderr, "scripts/create-goods-db failed\n");
+        return 1;
+    }
+    const auto [floorInsert, floorUpdate] = floorRun(floorPath, count);
     for (const char* pass : {"insert", "update"}) {
+        const int preparesBefore = dati.PRECES_DB().prepareCount();
         QElapsedTimer timer;
         timer.start();
         const int result = d365.GetK42Products();
         const double seconds = timer.nsecsElapsed() / 1e9;
+        const double floor = pass[0] == 'i' ? floorInsert : floorUpdate;
         if (result < 0) {
             std::fprintf(stderr, "import failed: %s\n", qPrintable(log.last));
             return 1;
         }
-        std::printf("  %-6s %8.1f s  %8.0f records/s  peak memory %.1f MB\n", pass, seconds, count / seconds,
-                    peakKilobytes() / 1024.0);
+        std::printf("  %-6s %8.1f s  %8.0f records/s  floor %.1f s  job/floor %.2f (target <= 1.5)  "
+                    "prepares %d  peak memory %.1f MB\n",
+                    pass, seconds, count / seconds, floor, seconds / floor,
+                    dati.PRECES_DB().prepareCount() - preparesBefore, peakKilobytes() / 1024.0);
         std::fflush(stdout);
     }
     return 0;

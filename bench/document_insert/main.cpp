@@ -1,6 +1,8 @@
 // Incoming invoices through TO_preceTable into a fresh goods database made by
 // scripts/create-goods-db: heads and lines with goods look-up, journal, stock update and a
-// commit per insert, as the importers run them.
+// commit per insert, as the importers run them. Then the floor, in the same database: a bare
+// loop of the writes the job makes (head, line, journal row, stock procedure), each prepared
+// once, with a commit-retaining per record.
 //
 //   bench_document_insert [INVOICES [LINES]]     (default 1000 x 20)
 
@@ -45,6 +47,43 @@ long peakRssKb()
     return usage.ru_maxrss;
 }
 
+// The same writes without the look-ups: what the job cannot go below.
+double floorRun(TMainFormDati& dati, int invoices, int lines)
+{
+    FbDatabase& db = dati.PRECES_DB();
+    FbDatabase& journal = dati.fdcPRECES();
+    SqlQuery head(db, QStringLiteral("INSERT INTO O_PAVADZ (ISKLIENT, ISNODALA, NR_PAVADZ, DAT_PAVADZ, DAT_SANEM, KOMENTARS) "
+                                     "VALUES (2, 2, :NR, :D, :D, 'floor')"));
+    SqlQuery key(db, QStringLiteral("SELECT GEN_ID(O_PAVADZGEN,0) ISN FROM N_ISI"));
+    SqlQuery line(db, QStringLiteral("INSERT INTO O_PRECE (ISPAVADZ, ISPRECE, CENA, DAUDZUMS, NODOKLIS) "
+                                     "VALUES (:H, :G, :C, :Q, 21)"));
+    SqlQuery stock(db, QStringLiteral("EXECUTE PROCEDURE UPDATETEKATLIK(:G, 2, :Q, 'F', 1)"));
+    SqlQuery note(journal, QStringLiteral("INSERT INTO O_OPERACIJAS (TAUSTINS, IEVKODS, IEVDAT, DATUMS, NUMURS, BAZE, "
+                                          "ISN_BAZE, PIEZIMES, ISPRECE) VALUES ('J', 'ADMIN', :D, :D, :NR, :T, :K, 'floor', :G)"));
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < invoices; ++i) {
+        const QString nr = QStringLiteral("F-%1").arg(i + 1);
+        const QDateTime d(QDate(2026, 12, 1).addDays(i % 28), QTime(0, 0));
+        head.bind(QStringLiteral("NR"), nr).bind(QStringLiteral("D"), d).exec();
+        key.open();
+        const int h = key.asInt(QStringLiteral("ISN"));
+        note.bind(QStringLiteral("D"), d).bind(QStringLiteral("NR"), nr).bind(QStringLiteral("T"), QStringLiteral("O_PAVADZ"))
+            .bind(QStringLiteral("K"), h).bind(QStringLiteral("G"), 0).exec();
+        dati.CommitRetaining();
+        for (int l = 0; l < lines; ++l) {
+            const int g = (i * lines + l) % kGoods + 1;
+            line.bind(QStringLiteral("H"), h).bind(QStringLiteral("G"), g).bind(QStringLiteral("C"), 0.5 + g / 200.0)
+                .bind(QStringLiteral("Q"), 1 + l).exec();
+            note.bind(QStringLiteral("T"), QStringLiteral("O_PRECE")).bind(QStringLiteral("K"), h).bind(QStringLiteral("G"), g).exec();
+            dati.CommitRetaining();
+            stock.bind(QStringLiteral("G"), g).bind(QStringLiteral("Q"), 1 + l).exec();
+        }
+    }
+    dati.CommitRetaining();
+    return timer.elapsed() / 1000.0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -82,6 +121,7 @@ int main(int argc, char** argv)
     dati.CommitRetaining();
 
     const long rssBefore = peakRssKb();
+    const int preparesBefore = db.prepareCount() + dati.fdcPRECES().prepareCount();
     QElapsedTimer timer;
     timer.start();
     int stored = 0;
@@ -112,6 +152,9 @@ int main(int argc, char** argv)
         }
     }
     const double seconds = timer.elapsed() / 1000.0;
+    const int prepares = db.prepareCount() + dati.fdcPRECES().prepareCount() - preparesBefore;
+
+    const double floorSeconds = floorRun(dati, invoices, lines);
 
     SqlQuery check(db, QStringLiteral("SELECT COUNT(*) N FROM O_PRECE"));
     check.open();
@@ -119,6 +162,9 @@ int main(int argc, char** argv)
                 lines, stored, check.asInt(QStringLiteral("N")), failed + dialogs.count);
     std::printf("time: %.1f s, %.0f lines per second, %.1f invoices per second\n", seconds, stored / seconds,
                 invoices / seconds);
+    std::printf("floor: %.1f s, %.0f lines per second; job/floor %.2f (target <= 1.5)\n", floorSeconds,
+                invoices * lines / floorSeconds, seconds / floorSeconds);
+    std::printf("statement prepares in the job: %d (for %d records)\n", prepares, invoices * (lines + 1));
     std::printf("peak memory: %ld KiB (%ld KiB before the inserts)\n", peakRssKb(), rssBefore);
     return failed == 0 && dialogs.count == 0 ? 0 : 1;
 }

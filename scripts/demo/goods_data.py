@@ -12,9 +12,9 @@ What it holds: the settings rows, the default rows "Nav noteikts", four
 departments, goods groups and manufacturers, 300 goods with prices and
 stock, customers (some of them web shop customers with branches),
 suppliers, banks, agents, vehicles, payment kinds, special prices, shop
-attributes and a few older documents.  Keys are given explicitly and every
-generator is set past the highest key used, so what the host inserts later
-gets fresh keys.
+attributes, a few older documents and documents ready for D365 posting.
+Keys are given explicitly and every generator is set past the highest key
+used, so what the host inserts later gets fresh keys.
 
 The output is the same on every run (fixed random seed, fixed dates).
 """
@@ -1065,6 +1065,89 @@ for n, cust in enumerate(WEB_CUSTOMER_KEYS[:3]):
                                 IEVKODS=AUTHOR))
         insert("O_APMPAV", dict(ISN=1, ISAPMAKS=1, ISPAVADZ=head, NR_PAVADZ="WWW-%05d" % 812,
                                 DAT_PAVADZ=date, SUMMA=money(bez + pvn), PASUTIJUMS="F"))
+
+# ----------------------------------------------------------------------
+section("Documents ready for D365 posting")
+
+# The inventory clients ([D365] InventPiegadatajs and InventPircejs): surplus comes in
+# as a receipt from the first, shortage goes out as an invoice to the second.
+INVENT_SUPPLIER, INVENT_BUYER = 18, 19
+for isn, name in [(INVENT_SUPPLIER, "Inventarizācija - pārpalikums"),
+                  (INVENT_BUYER, "Inventarizācija - iztrūkums")]:
+    insert("N_KLIENT", dict(ISN=isn, GNOS=name, PIRCEJS="F", PIEGADAT="F", E_KLIENTS="F",
+                            PERSONA="F", IEVDAT=CREATED, IEVKODS=AUTHOR))
+# Bread of the own bakery: not a D365 product, so a document with it is held back.
+OWN_BREAD = max(g["isn"] for g in GOODS) + 1
+insert("N_KLPREC", dict(ISN=OWN_BREAD, GNOS="Maize 'Mājas' pašu cepta", ARTIKULS="2999001",
+                        ISPRGRUPA=3, MERVIENIBA="gab", NODOKLIS=21.0, PAKALPOJ="F",
+                        WEB_NESUTIT="T", IEVDAT=CREATED, IEVKODS=AUTHOR))
+
+ready_date = "25.11.2024"
+ready_lines = {}          # line table -> last key
+
+
+def ready(head_table, line_table, key, head, goods, line_columns):
+    """A head marked ready for D365 and its lines: (goods, quantity, price) each."""
+    bez = money(sum(q_ * c for _, q_, c in goods))
+    pvn = money(sum(q_ * c * vat_of.get(g, 21.0) / 100 for g, q_, c in goods))
+    head.update(D365_READY="T", KOPSUMMA=money(bez + pvn), PVNSUMMA=pvn, BEZPVNSUMMA=bez,
+                IEVDAT=ready_date + " 09:00:00", IEVKODS=AUTHOR)
+    insert(head_table, head)
+    for g, qty, price in goods:
+        ready_lines[line_table] = ready_lines.get(line_table, MAX_KEY.get(line_table, 0)) + 1
+        row = {"ISN": ready_lines[line_table], key: head["ISN"], "ISPRECE": g, "DAUDZUMS": qty,
+               "CENA": price}
+        row.update(line_columns(g))
+        insert(line_table, row)
+
+
+def some(n):
+    return [(g["isn"], float(rnd.randint(1, 4) * 6), g["net"]) for g in rnd.sample(sellable, n)]
+
+
+vat_of = {g["isn"]: g["vat"] for g in GOODS}
+sale_of = {g["isn"]: g["row"].get("PARDCENA1", 0.0) for g in GOODS}
+receipt_line = lambda g: dict(NODOKLIS=vat_of.get(g, 21.0), PARD_CENA=sale_of.get(g, 0.0))
+# receipts; the fake D365 refuses ZP-004531; ZP-004533 holds the own bread
+for n, (isn, sup) in enumerate([(2, 2), (3, 4), (4, 6), (5, 8)]):
+    goods = some(3) + ([(OWN_BREAD, 10.0, 0.62)] if n == 3 else [])
+    ready("O_PAVADZ", "O_PRECE", "ISPAVADZ",
+          dict(ISN=isn, ISKLIENT=sup, ISAGENTS=1, ISNODALA=2, DAT_SANEM=ready_date,
+               DAT_PAVADZ=ready_date, NR_PAVADZ="ZP-%06d" % (4528 + isn), INTERPAVNR="I-%d" % isn,
+               PASUT_NR="P-2024-%04d" % (400 + isn), NELEGALIZ="F", PZ_BLOK="F"),
+          goods, receipt_line)
+# outgoing invoices to two companies
+for isn, cust in [(4, 21), (5, 22)]:
+    ready("O_PAVOUT", "O_PRCOUT", "ISPAVOUT",
+          dict(ISN=isn, ISKLIENT=cust, ISAGENTS=1, ISNODALA=2, DATUMS=ready_date,
+               NR_PAVADZ="IZR-%06d" % (100 + isn), PASUT_NR=str(1100 + isn), NELEGALIZ="F"),
+          some(2), lambda g: dict(PIECENOJ=-5.0, NODOKLIS=vat_of[g], IEP_CENA=0.0))
+# a transfer from the central warehouse to the Riga shop
+ready("O_PARPAV", "O_PARPRC", "ISPARVPAV",
+      dict(ISN=1, ISNODALANO=2, ISNODALAUZ=3, DATUMS=ready_date, NR_PAVADZ="PAR-000051"),
+      some(3), lambda g: dict(PARD_CENA=sale_of[g], NODOKLIS=vat_of[g]))
+# orders to the dairy supplier, by its base and its direct delivery schedule
+for isn, schedule in [(1, 1), (2, 2)]:
+    ready("O_PASPAV", "O_PASPRC", "ISPASPAV",
+          dict(ISN=isn, ISKLIENT=2, ISAGENTS=1, ISNODALA=2, ISNODALAUZ=3 + isn % 2,
+               PIEGADPIRCEJS=1, DATUMS=ready_date, DAT_PIEGADE="28.11.2024",
+               APMNOTEIKUMI=schedule, NR_PAVADZ="PAS-%06d" % (70 + isn)),
+          some(2), lambda g: dict(ATLAIDE=0.0, NODOKLIS=vat_of[g]))
+# returns: a web customer's (sent on the shop's account) and a company's
+for isn, cust in [(1, WEB_CUSTOMER_KEYS[0]), (2, 23)]:
+    ready("O_ATGPAV", "O_ATGPRC", "ISATGPAV",
+          dict(ISN=isn, ISKLIENT=cust, ISAGENTS=1, ISNODALA=5 if isn == 1 else 2,
+               DATUMS=ready_date, NR_PAVADZ="ATG-%06d" % (10 + isn), FROM_WHAT=1),
+          some(1), lambda g: dict(IEP_CENA=0.0, NODOKLIS=vat_of[g]))
+# inventory of the Riga shop: a surplus and a shortage
+ready("O_PAVADZ", "O_PRECE", "ISPAVADZ",
+      dict(ISN=6, ISKLIENT=INVENT_SUPPLIER, ISNODALA=3, DAT_SANEM=ready_date, DAT_PAVADZ=ready_date,
+           NR_PAVADZ="INV-2024-11-P", NELEGALIZ="F"),
+      some(2), receipt_line)
+ready("O_PAVOUT", "O_PRCOUT", "ISPAVOUT",
+      dict(ISN=6, ISKLIENT=INVENT_BUYER, ISNODALA=3, DATUMS=ready_date, NR_PAVADZ="INV-2024-11-I",
+           NELEGALIZ="F"),
+      some(2), lambda g: dict(NODOKLIS=vat_of[g]))
 
 # ----------------------------------------------------------------------
 section("Generators past the keys used above")

@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
+#include "platform/RunReport.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -48,13 +49,21 @@ const FetchText kFetchTexts[] = {
      R"({"{NAME}":  {"Query": {"Company":"{COMPANY}","Modified":{"FromDate": "{FROM}","ToDate": "{TO}"}, "Sent": true}}})"},
 };
 
-// A JSON string's contents: quotes, backslashes and control characters escaped.
+// A JSON string's contents: quotes, backslashes and control characters escaped. The runs
+// between them are copied whole: a posted document's text is some ten kilobytes.
 QString jsonEscaped(const QString& text)
 {
     QString out;
-    out.reserve(text.size() + 16);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
+    out.reserve(text.size() + text.size() / 8 + 16);
+    const QChar* chars = text.constData();
+    qsizetype run = 0;  // where the characters still to copy as they are begin
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = chars[i].unicode();
+        if (c != '"' && c != '\\' && c >= 0x20)
+            continue;
+        out.append(chars + run, i - run);
+        run = i + 1;
+        switch (c) {
         case '"': out += QLatin1String("\\\""); break;
         case '\\': out += QLatin1String("\\\\"); break;
         case '\n': out += QLatin1String("\\n"); break;
@@ -62,13 +71,10 @@ QString jsonEscaped(const QString& text)
         case '\t': out += QLatin1String("\\t"); break;
         case '\b': out += QLatin1String("\\b"); break;
         case '\f': out += QLatin1String("\\f"); break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
+        default: out += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
         }
     }
+    out.append(chars + run, text.size() - run);
     return out;
 }
 
@@ -186,8 +192,10 @@ int D365Connection::LoginD365()
     else if (settings_.SecretKey.isEmpty())
         missing = QStringLiteral("Nav ievadīta slēptā atslēga !!!");
     if (!missing.isEmpty()) {
-        // Without a token every request would fail: the run ends like a failed login.
-        ctx_.dialogs.showMessage(missing);
+        // Logged, not shown: nobody waits at an unattended host. Without a token every
+        // request would fail, so the run ends like a failed login.
+        ctx_.log.WriteLog(missing);
+        ctx_.report.refuse(missing);
         return -1;
     }
 
@@ -209,17 +217,21 @@ int D365Connection::LoginD365()
         return -1;
     }
     token_ = readToken(r.text());
-    if (token_.isEmpty()) {
-        // A success without a token would only make every later request fail.
+    // A 200 reply without a token still counts as a login: the groups fail on their requests
+    // and are tried again at the next tick, where -1 would stop D365 until someone presses Start.
+    if (token_.isEmpty())
         ctx_.log.WriteLog(QStringLiteral("Kļūda iegūstot piekļuves kodu (3) D365. Atbildē nav access_token: ") + r.text());
-        return -1;
-    }
     return 1;
 }
 
 QByteArray D365Connection::requestBody(const QString& inner)
 {
     return (QStringLiteral("{\"_requestBody\": {\"Request\": \"") + jsonEscaped(inner) + QStringLiteral("\"}}")).toUtf8();
+}
+
+QString D365Connection::jsonEscapedText(const QString& text)
+{
+    return jsonEscaped(text);
 }
 
 QString D365Connection::fetchInner(const QString& operation, const QDate& from, const QDate& to)
@@ -291,7 +303,8 @@ void D365Connection::walk(const QString& operation, const QJsonArray& records,
 }
 
 int D365Connection::runFetch(const QString& operation, const QString& listName, const QString& markName,
-                             const std::function<void(const D365Record&)>& importRecord)
+                             const std::function<void(const D365Record&)>& importRecord,
+                             const std::function<bool()>& allStored)
 {
     startLine(operation);
     const QDate from = markName.isEmpty() ? today() : readMark(markName);
@@ -299,6 +312,8 @@ int D365Connection::runFetch(const QString& operation, const QString& listName, 
     if (fetch(operation, fetchInner(operation, from, today().addDays(1)), listName, records) < 0)
         return -1;
     walk(operation, records, importRecord);
+    if (allStored && !allStored())
+        return -1;
     if (!markName.isEmpty())
         writeMark(markName);
     endLine(operation);
@@ -313,11 +328,15 @@ QDate D365Connection::today() const
 QDate D365Connection::readMark(const QString& markName) const
 {
     RegistryKey key(ctx_.registry);
-    if (!key.OpenKey(kKey, false))
+    if (!key.OpenKey(kKey, false) || !key.ValueExists(markName))
         return defaultMarkDate();
     try {
-        return key.ReadDate(markName);
+        // Registry dates may carry a time of day.
+        return key.ReadDateTime(markName).date();
     } catch (const RegistryError&) {
+        // An unreadable mark restarts the whole period: say so.
+        ctx_.log.WriteLog(QStringLiteral("%1: datums \"%2\" nav nolasāms, lieto %3")
+                              .arg(markName, key.ReadString(markName), DateText::date(defaultMarkDate())));
         return defaultMarkDate();
     }
 }

@@ -36,8 +36,8 @@ public:
 
     explicit D365Connection(ExchangeContext& context);
 
-    // Reads [D365] and obtains a token: 1 when it was obtained, -1 otherwise (after the
-    // message that says why; a missing setting is shown to the operator).
+    // Reads [D365] and obtains a token: 1 when the token endpoint answered 200, -1 otherwise
+    // (after the line that says why; a missing setting is logged and refuses the run).
     int LoginD365();
     void ReadSettings();
     const D365Settings& settings() const { return settings_; }
@@ -46,6 +46,8 @@ public:
     // The body of every business call: the operation's JSON text as the string
     // _requestBody.Request.
     static QByteArray requestBody(const QString& inner);
+    // The contents of a JSON string: quotes, backslashes and control characters escaped.
+    static QString jsonEscapedText(const QString& text);
     // The inner text of a fetch operation by its request name, FROM and TO filled in.
     // Throws D365Error for a name that is not a fetch operation.
     static QString fetchInner(const QString& operation, const QDate& from, const QDate& to);
@@ -69,8 +71,11 @@ public:
 
     // The whole frame of a one-request fetch: start line, mark (markName may be empty),
     // request, records, new mark, end line. 0 on success, -1 on a logged failure.
+    // allStored, when given, is asked after the last record: false keeps the mark where it
+    // is and gives -1, so that the next run asks for the records again.
     int runFetch(const QString& operation, const QString& listName, const QString& markName,
-                 const std::function<void(const D365Record&)>& importRecord);
+                 const std::function<void(const D365Record&)>& importRecord,
+                 const std::function<bool()>& allStored = {});
 
     QDate today() const;
     QDate readMark(const QString& markName) const;

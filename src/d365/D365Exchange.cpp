@@ -6,7 +6,8 @@
 #include "platform/Log.h"
 
 D365Exchange::D365Exchange(ExchangeContext& context)
-    : ctx_(context), connection_(context), masterData_(context, connection_)
+    : ctx_(context), connection_(context), masterData_(context, connection_), prices_(context, connection_),
+      documents_(context, connection_, masterData_), posting_(context, connection_)
 {
 }
 
@@ -45,10 +46,4 @@ int D365Exchange::PostDocuments()
 {
     return runGroup({&D365Exchange::PostSAN, &D365Exchange::PostIZR, &D365Exchange::PostPAR, &D365Exchange::PostPAS,
                      &D365Exchange::PostATGR, &D365Exchange::PostINV});
-}
-
-int D365Exchange::unavailable(const QString& operation)
-{
-    ctx_.log.WriteLog(notAvailableLine(operation));
-    return -1;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "D365Connection.h"
+#include "D365Documents.h"
 #include "D365MasterData.h"
+#include "D365Posting.h"
+#include "D365Prices.h"
 
 #include <QString>
 
@@ -32,30 +35,36 @@ public:
     int GetVENDGR() { return masterData_.GetVENDGR(); }
     int GetK42Customers() { return masterData_.GetK42Customers(); }
 
-    int GetPrices() { return unavailable(QStringLiteral("GetPrices")); }
-    int GetPurchPrices() { return unavailable(QStringLiteral("GetPurchPrices")); }
-    int GetPromoPeriodA() { return unavailable(QStringLiteral("GetPromoPeriodA")); }
-    int GetPromoPeriod() { return unavailable(QStringLiteral("GetPromoPeriod")); }
-    int GetPurchaseOrders() { return unavailable(QStringLiteral("GetPurchaseOrders")); }
-    int GetStoreSales() { return unavailable(QStringLiteral("GetStoreSales")); }
-    int GetTransfers() { return unavailable(QStringLiteral("GetTransfers")); }
-    int PostSAN() { return unavailable(QStringLiteral("PostSAN")); }
-    int PostIZR() { return unavailable(QStringLiteral("PostIZR")); }
-    int PostPAR() { return unavailable(QStringLiteral("PostPAR")); }
-    int PostPAS() { return unavailable(QStringLiteral("PostPAS")); }
-    int PostATGR() { return unavailable(QStringLiteral("PostATGR")); }
-    int PostINV() { return unavailable(QStringLiteral("PostINV")); }
+    int GetPrices() { return prices_.GetPrices(); }
+    int GetPurchPrices() { return prices_.GetPurchPrices(); }
+    int GetPromoPeriodA() { return prices_.GetPromoPeriodA(); }
+    int GetPromoPeriod() { return prices_.GetPromoPeriod(); }
+    int GetPurchaseOrders() { return documents_.GetPurchaseOrders(); }
+    int GetStoreSales() { return documents_.GetStoreSales(); }
+    int GetTransfers() { return documents_.GetTransfers(); }
+    int PostSAN() { return posting_.PostSAN(); }
+    int PostIZR() { return posting_.PostIZR(); }
+    int PostPAR() { return posting_.PostPAR(); }
+    int PostPAS() { return posting_.PostPAS(); }
+    int PostATGR() { return posting_.PostATGR(); }
+    int PostINV() { return posting_.PostINV(); }
+
+    // Which documents are inventory corrections; the host reads them at start-up.
+    void setInventoryClients(const D365InventoryClients& clients) { posting_.setInventoryClients(clients); }
 
     D365Connection& connection() { return connection_; }
     D365MasterData& masterData() { return masterData_; }
+    D365Posting& posting() { return posting_; }
+    D365Prices& prices() { return prices_; }
 
 private:
     using Operation = int (D365Exchange::*)();
     int runGroup(std::initializer_list<Operation> operations);
-    // An operation that this build does not carry: one line, and a failure that stops its group.
-    int unavailable(const QString& operation);
 
     ExchangeContext& ctx_;
     D365Connection connection_;
     D365MasterData masterData_;
+    D365Prices prices_;
+    D365Documents documents_;
+    D365Posting posting_;
 };

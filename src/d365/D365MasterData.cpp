@@ -36,6 +36,15 @@ const char* const kProductSql =
     ":IEKSLOGISTS_FLAG, :CUKURS, :NEAKTIVA_PARD, :NEAKTIVA, :ISDEPOZITATARA, :DEPOZITATARADAUDZUMS, :KOMENTARS) "
     "MATCHING (ARTIKULS5)";
 
+}  // namespace
+
+const char* D365MasterData::productStatement()
+{
+    return kProductSql;
+}
+
+namespace {
+
 const char* const kProductFindSql = "SELECT ISN FROM N_KLPREC WHERE ARTIKULS5=:ARTIKULS5";
 const char* const kClientFindSql = "SELECT ISN FROM N_KLIENT WHERE IDKODS=:IDKODS";
 
@@ -322,7 +331,8 @@ int D365MasterData::GetK42Products()
             write.bind(QStringLiteral("EXPSVARI"), tf(scales));
             write.bind(QStringLiteral("EXPSVARI2"), tf(scales));
             write.bind(QStringLiteral("GABALPRECE"), tf(!scales));
-            write.bind(QStringLiteral("DERDIENAS_MAX"), r.integer(QStringLiteral("BestBefore")));
+            // A number, possibly fractional; the column holds whole days.
+            write.bind(QStringLiteral("DERDIENAS_MAX"), qRound64(r.number(QStringLiteral("BestBefore"))));
             write.bind(QStringLiteral("MAX_PASUT"), r.number(QStringLiteral("HighestQty")));
             // a range only when both ends are given: 8 with 0 is "0"
             const QString maxTemp = QStringLiteral("TempStoreMax");

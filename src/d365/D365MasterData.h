@@ -24,6 +24,8 @@ public:
     int GetK42Customers();
     int GetCategories();
     int GetK42Products();
+    // The product write, for the benchmark's floor.
+    static const char* productStatement();
     // GetCatSort, then GetItemSort: one operation, one mark.
     int GetCatSort();
     int GetVENDGR();

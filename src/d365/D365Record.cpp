@@ -45,8 +45,13 @@ QString D365Record::text(const QString& key) const
         return v.toString();
     case QJsonValue::Bool:
         return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    case QJsonValue::Double:
-        return DateText::floatText(v.toDouble());
+    case QJsonValue::Double: {
+        // Codes sent as numbers are written whole, never as exponent text.
+        const double d = v.toDouble();
+        if (d == std::floor(d) && std::fabs(d) < 9.2e18)
+            return QString::number(v.toInteger(static_cast<qint64>(d)));
+        return DateText::floatText(d);
+    }
     case QJsonValue::Null:
         return {};
     default:
@@ -83,6 +88,16 @@ int D365Record::integer(const QString& key) const
     if (d != std::floor(d) || d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max())
         fail(key, QStringLiteral("nav vesels skaitlis (%1)").arg(shortText(member(key))));
     return static_cast<int>(d);
+}
+
+QDate D365Record::date(const QString& key) const
+{
+    const QString t = text(key);
+    try {
+        return DateText::isoToDate(t);
+    } catch (const ConvertError&) {
+        fail(key, QStringLiteral("nav datums (%1)").arg(t.left(60)));
+    }
 }
 
 D365Record D365Record::object(const QString& key) const

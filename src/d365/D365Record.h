@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 
+#include <QDate>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
@@ -29,6 +30,8 @@ public:
     double number(const QString& key) const;
     // Whole numbers only.
     int integer(const QString& key) const;
+    // A text that begins with yyyy-mm-dd; only those ten characters count.
+    QDate date(const QString& key) const;
     D365Record object(const QString& key) const;
     QJsonArray array(const QString& key) const;
 

@@ -2,6 +2,9 @@
 
 #include <ibase.h>
 
+#include <QRegularExpression>
+#include <QStringList>
+
 namespace {
 
 bool any(const DbError& e, std::initializer_list<long> codes)
@@ -13,6 +16,15 @@ bool any(const DbError& e, std::initializer_list<long> codes)
 }
 
 }  // namespace
+
+QString DbError::oneLine(const QString& text)
+{
+    QStringList parts = text.split(QRegularExpression(QStringLiteral("[\\r\\n]+")), Qt::SkipEmptyParts);
+    for (QString& p : parts)
+        p = p.trimmed();
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral("; "));
+}
 
 bool DbError::isLockConflict() const
 {

@@ -9,8 +9,9 @@
 // and a constraint violation apart.
 class DbError : public VarnisError {
 public:
+    // Line breaks of the engine's text become "; ": one error, one log line.
     explicit DbError(const QString& message, QList<long> codes = {})
-        : VarnisError(message), codes_(std::move(codes)) {}
+        : VarnisError(oneLine(message)), codes_(std::move(codes)) {}
 
     // The primary code, 0 when there is none.
     long gdsCode() const { return codes_.isEmpty() ? 0 : codes_.first(); }
@@ -25,5 +26,7 @@ public:
     bool isConstraintViolation() const;
 
 private:
+    static QString oneLine(const QString& text);
+
     QList<long> codes_;
 };

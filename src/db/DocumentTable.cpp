@@ -220,7 +220,7 @@ void TDocumentTable::journal(const QString& code, const QString& numurs, const Q
     dati_.proc().InsertOperacijas(code, numurs, table, isPrece, nullptr, note, key, datums);
 }
 
-int TDocumentTable::resolveGoods(int isPrece, const TLineGoods& line, double nodoklis, int supplier,
+int TDocumentTable::resolveGoods(int isPrece, const TLineGoods& line, std::optional<double> nodoklis, int supplier,
                                  const QString& entry)
 {
     if (isPrece > 0 && goods_.FindIsn(isPrece) > 0)
@@ -259,7 +259,7 @@ int TDocumentTable::resolveGoods(int isPrece, const TLineGoods& line, double nod
     if (p.GNOS.trimmed().isEmpty())
         p.GNOS = line.GNOS;
     if (p.NODOKLIS == 0)
-        p.NODOKLIS = nodoklis != 0 ? nodoklis : dati_.DEF_PVN;
+        p.NODOKLIS = nodoklis.value_or(dati_.DEF_PVN);
     if (p.ISPRKLIENT <= 0 && p.REG_NR.trimmed().isEmpty())
         p.ISPRKLIENT = supplier;
     if (p.IEVKODS.isEmpty())

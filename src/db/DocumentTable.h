@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 class TMainFormDati;
@@ -17,6 +18,7 @@ class TMainFormDati;
 namespace DocField {
 inline QVariant value(int v) { return v; }
 inline QVariant value(double v) { return v; }
+inline QVariant value(const std::optional<double>& v) { return v ? QVariant(*v) : QVariant(QMetaType(QMetaType::Double)); }
 inline QVariant value(bool v) { return v ? QStringLiteral("T") : QStringLiteral("F"); }
 inline QVariant value(const QString& v) { return v.isNull() ? QStringLiteral("") : v; }
 inline QVariant value(const QDateTime& v)
@@ -159,7 +161,8 @@ protected:
 
     // The goods of a line: by key, else by article or name, else a new row.
     // Leaves the row in goods().Prece.
-    int resolveGoods(int isPrece, const TLineGoods& line, double nodoklis, int supplier, const QString& entry);
+    int resolveGoods(int isPrece, const TLineGoods& line, std::optional<double> nodoklis, int supplier,
+                     const QString& entry);
     const TPreceInfo& goods() const { return goods_.Prece; }
 
     int journalGoods_ = 0;  // goods key of the "E" entry of a failing line
@@ -229,7 +232,7 @@ int TDocumentTable::insertLine(const TLineKind& kind, int headKey, int Line::*he
                 entry = l.IEVKODS;
             l.ISPRECE = resolveGoods(l.ISPRECE, l, l.NODOKLIS, c.isKlient, entryCode(entry));
             journalGoods_ = l.ISPRECE;
-            if (l.NODOKLIS == 0)
+            if (!l.NODOKLIS)
                 l.NODOKLIS = kind.defaultVat ? defaultVat() : goods().NODOKLIS;
             if constexpr (requires { l.ISSERTIF; })
                 l.ISSERTIF = orDefault(l.ISSERTIF);

@@ -159,12 +159,18 @@ int TN_klprecinfo::CreatePrece(const TJaunaPrece& p)
     if (partner <= 0 && !p.IDKODS.trimmed().isEmpty())
         partner = partnerByIdKods(p.IDKODS.trimmed());
 
+    // ARTIKULS5 only when given, so that other importers' rows stay as they were.
+    const bool artikuls5 = !p.ARTIKULS5.trimmed().isEmpty();
     SqlQuery q(dati_.PRECES_DB(), QStringLiteral(
         "INSERT INTO N_KLPREC (ARTIKULS, ARTIKULS2, GNOS, ISPRGRUPA, NODOKLIS, MERVIENIBA, LITRAZA, ISSERTIF1, "
         "ARTIKULI_N, ARTIKULS6, ARTIKULS7, PARDCENA1, SKKASTE, ISPRKLIENT, ISPRLOGISTIKA, PVN_REVERSS, IEVDAT, "
-        "IEVKODS) VALUES (:ARTIKULS, :ARTIKULS2, :GNOS, :ISPRGRUPA, :NODOKLIS, :MERVIENIBA, :LITRAZA, 1, "
+        "IEVKODS%1) VALUES (:ARTIKULS, :ARTIKULS2, :GNOS, :ISPRGRUPA, :NODOKLIS, :MERVIENIBA, :LITRAZA, 1, "
         ":ARTIKULI_N, :ARTIKULS6, :ARTIKULS7, :PARDCENA1, :SKKASTE, :ISPRKLIENT, :ISPRLOGISTIKA, :PVN_REVERSS, "
-        ":IEVDAT, :IEVKODS)"));
+        ":IEVDAT, :IEVKODS%2)")
+                                      .arg(artikuls5 ? QStringLiteral(", ARTIKULS5") : QString(),
+                                           artikuls5 ? QStringLiteral(", :ARTIKULS5") : QString()));
+    if (artikuls5)
+        q.bind(QStringLiteral("ARTIKULS5"), p.ARTIKULS5.trimmed());
     q.bind(QStringLiteral("ARTIKULS"), text(p.ARTIKULS))
         .bind(QStringLiteral("ARTIKULS2"), text(p.ARTIKULS2))
         .bind(QStringLiteral("GNOS"), p.GNOS.trimmed().isEmpty() ? QStringLiteral("NO NAME") : p.GNOS)

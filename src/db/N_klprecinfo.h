@@ -51,6 +51,7 @@ struct TJaunaPrece {
     QString ARTIKULI_N;
     QString ARTIKULS6;
     QString ARTIKULS7;
+    QString ARTIKULS5;  // D365 product number: the next product import completes this row
     double PARDCENA1 = 0;
     double SKKASTE = 0;
     int PVN_REVERSS = 0;

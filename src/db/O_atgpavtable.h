@@ -1,6 +1,8 @@
 #pragma once
 
 #include "DocumentTable.h"
+
+#include <optional>
 #include "platform/DateText.h"
 
 // Head of a return note, one field per parameter of its insert.
@@ -45,7 +47,7 @@ struct O_ATGPRCRecord : TLineGoods {
     int ISSERTIF = 0;
     double CENA = 0;
     double DAUDZUMS = 0;
-    double NODOKLIS = 0;  // 0: the goods' rate
+    std::optional<double> NODOKLIS;  // not given: the goods' rate; 0 is a rate of its own
     double ATLAIDE = 0;
     double IEP_CENA = 0;
     int ISATGPAV = 0;

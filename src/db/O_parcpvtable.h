@@ -1,6 +1,8 @@
 #pragma once
 
 #include "DocumentTable.h"
+
+#include <optional>
 #include "platform/DateText.h"
 
 // Head of a price-change note (PZ_VEIDS 1: a promotion), one field per parameter of its insert.
@@ -41,7 +43,7 @@ struct O_PARCPRRecord : TLineGoods {
     int ISPARCPV = 0;
     int ISPRECE = 0;
     double DAUDZUMS = 0;
-    double NODOKLIS = 0;  // 0: the system's default rate
+    std::optional<double> NODOKLIS;  // not given: the system's default rate; 0 is a rate of its own
     double CENA_NO = 0;
     double CENA_UZ = 0;
     double NEWIEPCENA = 0;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "DocumentTable.h"
+
+#include <optional>
 #include "platform/DateText.h"
 
 // Head of a transfer note between departments, one field per parameter of its insert.
@@ -40,7 +42,7 @@ struct O_PARPRCRecord : TLineGoods {
     double PARD_CENA = 0;
     double CENA = 0;
     double DAUDZUMS = 0;
-    double NODOKLIS = 0;  // 0: the goods' rate
+    std::optional<double> NODOKLIS;  // not given: the goods' rate; 0 is a rate of its own
     int ISSERTIF = 0;
     QString PRECKOMENT;
     QDateTime IEVDAT = DateText::neverRun();

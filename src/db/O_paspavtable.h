@@ -2,6 +2,8 @@
 
 #include "CustomerPrice.h"
 #include "DocumentTable.h"
+
+#include <optional>
 #include "platform/DateText.h"
 
 // Head of a customer order, one field per parameter of its insert (DAT_PIEGADE fills
@@ -66,7 +68,7 @@ struct O_PASPRCRecord : TLineGoods {
     int ISPRECE = 0;
     double CENA = 0;  // 0: the customer's price, and its discount when ATLAIDE is 0 too
     double DAUDZUMS = 0;
-    double NODOKLIS = 0;  // 0: the goods' rate
+    std::optional<double> NODOKLIS;  // not given: the goods' rate; 0 is a rate of its own
     double ATLAIDE = 0;
     int ISSERTIF = 0;
     double APSTIPRIN_DAUDZ = 0;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "DocumentTable.h"
+
+#include <optional>
 #include "platform/DateText.h"
 
 // Head of an outgoing invoice. Its insert is assembled from these fields.
@@ -64,7 +66,7 @@ struct O_PRCOUTRecord : TLineGoods {
     int ISPRECE = 0;
     double CENA = 0;  // without VAT, before the discount
     double DAUDZUMS = 0;
-    double NODOKLIS = 0;  // 0: the goods' rate
+    std::optional<double> NODOKLIS;  // not given: the goods' rate; 0 is a rate of its own
     double ATLAIDE = 0;
     double IEP_CENA = 0;
     int ISSERTIF = 0;

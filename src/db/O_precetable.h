@@ -1,6 +1,8 @@
 #pragma once
 
 #include "DocumentTable.h"
+
+#include <optional>
 #include "platform/DateText.h"
 
 // Head of an incoming invoice (receipt), one field per parameter of its insert.
@@ -60,7 +62,7 @@ struct O_PRECERecord : TLineGoods {
     int ISPRECE = 0;
     double CENA = 0;
     double DAUDZUMS = 0;
-    double NODOKLIS = 0;  // 0: the goods' rate
+    std::optional<double> NODOKLIS;  // not given: the goods' rate; 0 is a rate of its own
     double ATLAIDE = 0;
     double PARD_CENA = 0;  // 0: the goods' price at the department's level
     int ISSERTIF = 0;

@@ -172,12 +172,12 @@ SqlQuery::SqlQuery(SqlQuery&&) noexcept = default;
 SqlQuery& SqlQuery::bind(const QString& name, const QVariant& value)
 {
     const QString key = name.startsWith(QLatin1Char(':')) ? name.mid(1) : name;
-    for (auto& b : binds_) {
-        if (b.first == key) {
-            b.second = value;
-            return *this;
-        }
+    const auto it = bindIndex_.constFind(key);
+    if (it != bindIndex_.constEnd()) {
+        binds_[it.value()].second = value;
+        return *this;
     }
+    bindIndex_.insert(key, int(binds_.size()));
     binds_.append({key, value});
     return *this;
 }

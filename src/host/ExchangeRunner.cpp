@@ -1,6 +1,7 @@
 #include "ExchangeRunner.h"
 
 #include "ProcessHost.h"
+#include "platform/DateText.h"
 #include "platform/Errors.h"
 
 QStringList ExchangeRunner::names()
@@ -38,17 +39,61 @@ ExchangeRunner::Result ExchangeRunner::run(const QString& name)
 
 bool ExchangeRunner::runD365(bool post)
 {
+    // As the hidden buttons run the two D365 ticks: their lines, busy flag and error lines.
+    // A get run runs every group, as an operator asking for a run wants all of it now.
     Exchanges& x = host_.scheduler().exchanges();
-    if (x.LoginD365() < 0) {
-        host_.log().WriteLog(QStringLiteral("Neizdevās pievienoties pie D365, process turpinās"));
-        return false;
+    Log& log = host_.log();
+    BusyFlag& busy = host_.busy();
+    RunReport& report = host_.report();
+    const QString label = post ? QStringLiteral("tmrD365_PostTimer") : QStringLiteral("tmrD365_GetTimer");
+    const auto failed = [&](const QString& line) {
+        log.WriteLog(line);
+        busy.set(false, label);
+        report.fail(line);
+    };
+    if (post) {
+        if (busy.isSet()) {
+            report.refuse(QStringLiteral("D365 Post: cits process vēl strādā"));
+            return false;
+        }
+        log.WriteLog(QStringLiteral("Sāku D365 Post..."));
+        busy.set(true, label);
+    } else {
+        const ExchangeScheduler& s = host_.scheduler();
+        log.WriteLog(QStringLiteral("D365GetTimer : D365NextTimeVisparejieDati=")
+                     + DateText::dateTime(s.nextTime(Scheduled::D365General)) + QStringLiteral(" D365NextTimeAkcijuDati=")
+                     + DateText::dateTime(s.nextTime(Scheduled::D365Promotion))
+                     + QStringLiteral(" D365NextTimePavadzimjuDati=")
+                     + DateText::dateTime(s.nextTime(Scheduled::D365Documents)));
     }
-    if (post)
-        return x.PostDocuments() > 0;
-    // Every group runs, as an operator asking for a run wants all of it now.
-    bool ok = x.GetGeneralData() > 0;
-    ok = x.GetPromotionData() > 0 && ok;
-    ok = x.GetDocumentData() > 0 && ok;
+    bool ok = false;
+    try {
+        if (x.LoginD365() < 0) {
+            // the run ends here, as the tick does, without its end line
+            failed(QStringLiteral("Neizdevās pievienoties pie D365, process turpinās"));
+            return false;
+        }
+        try {
+            if (post) {
+                ok = x.PostDocuments() > 0;
+            } else {
+                ok = x.GetGeneralData() > 0;
+                ok = x.GetPromotionData() > 0 && ok;
+                ok = x.GetDocumentData() > 0 && ok;
+            }
+        } catch (const std::exception& e) {
+            failed((post ? QStringLiteral("Kļūda pie D365 Post, process turpinās : ")
+                         : QStringLiteral("Kļūda pie D365 Get Vispārējie dati, process turpinās : "))
+                   + errorText(e));
+            ok = false;
+        }
+    } catch (const std::exception& e) {
+        failed(QStringLiteral("Kļūda pievienojoties pie D365, process turpinās : ") + errorText(e));
+    }
+    if (post) {
+        busy.set(false, label);
+        log.WriteLog(QStringLiteral("Beidzu D365 Post"));
+    }
     return ok;
 }
 
@@ -78,15 +123,8 @@ bool ExchangeRunner::runNamed(const QString& name)
     const EquinoxOptions o = host_.scheduler().readEquinoxOptions();
     if (name == QLatin1String("equinox-import"))
         return x.EquinoxImport(o);
-    // "equinox": what the Equinox tick runs, by its switches
-    bool ok = true;
-    if (o.AutoKlienti)
-        ok = x.EquinoxSendPartners(o) && ok;
-    if (o.AutoPreces)
-        ok = x.EquinoxSendGoods(o) && ok;
-    if (o.AutoPasutijumi)
-        ok = x.EquinoxSendOrders(o) && ok;
-    if (o.AutoImports)
-        ok = x.EquinoxImport(o) && ok;
-    return ok;
+    // "equinox": what the Equinox tick runs, by its switches and with its guards
+    if (!o.AutoKlienti && !o.AutoPreces && !o.AutoPasutijumi && !o.AutoImports)
+        host_.report().nothingToDo();
+    return host_.scheduler().runEquinoxSteps(o, &host_.report());
 }

@@ -7,6 +7,7 @@
 #include "platform/Errors.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
+#include "platform/RunReport.h"
 
 namespace {
 
@@ -235,6 +236,37 @@ EquinoxOptions ExchangeScheduler::readEquinoxOptions()
     return equinox_;
 }
 
+bool ExchangeScheduler::runEquinoxSteps(const EquinoxOptions& o, RunReport* report)
+{
+    struct Step {
+        bool on;
+        bool (Exchanges::*run)(const EquinoxOptions&);
+        const char* errorLine;
+    };
+    const Step steps[] = {
+        {o.AutoKlienti, &Exchanges::EquinoxSendPartners, "Kļūda sūtot uz Equinox nodaļas un klientus, process turpinās : "},
+        {o.AutoPreces, &Exchanges::EquinoxSendGoods, "Kļūda sūtot uz Equinox preces, process turpinās : "},
+        {o.AutoPasutijumi, &Exchanges::EquinoxSendOrders, "Kļūda sūtot uz Equinox pasūtījumus, process turpinās : "},
+        {o.AutoImports, &Exchanges::EquinoxImport, "Kļūda saņemot datus no Equinox, process turpinās : "},
+    };
+    bool ok = true;
+    for (const Step& step : steps) {
+        if (!step.on)
+            continue;
+        try {
+            ok = (exchanges_->*step.run)(o) && ok;
+        } catch (const std::exception& e) {
+            const QString line = L(step.errorLine) + errorText(e);
+            log_.WriteLog(line);
+            busy_.set(false, QStringLiteral("tmrEquinoxTimer"));
+            if (report)
+                report->fail(line);
+            ok = false;
+        }
+    }
+    return ok;
+}
+
 void ExchangeScheduler::tmrEquinoxTimer()
 {
     guardTick(tmrEquinox, [this] {
@@ -243,30 +275,8 @@ void ExchangeScheduler::tmrEquinoxTimer()
         log_.WriteLog(L("Sāku tmrEquinoxTimer..."));
         busy_.set(true, QStringLiteral("tmrEquinoxTimer"));
         tmrEquinox.setEnabled(false);
-        if (CheckDBConnection()) {
-            const EquinoxOptions o = readEquinoxOptions();
-            struct Step {
-                bool on;
-                bool (Exchanges::*run)(const EquinoxOptions&);
-                const char* errorLine;
-            };
-            const Step steps[] = {
-                {o.AutoKlienti, &Exchanges::EquinoxSendPartners, "Kļūda sūtot uz Equinox nodaļas un klientus, process turpinās : "},
-                {o.AutoPreces, &Exchanges::EquinoxSendGoods, "Kļūda sūtot uz Equinox preces, process turpinās : "},
-                {o.AutoPasutijumi, &Exchanges::EquinoxSendOrders, "Kļūda sūtot uz Equinox pasūtījumus, process turpinās : "},
-                {o.AutoImports, &Exchanges::EquinoxImport, "Kļūda saņemot datus no Equinox, process turpinās : "},
-            };
-            for (const Step& step : steps) {
-                if (!step.on)
-                    continue;
-                try {
-                    (exchanges_->*step.run)(o);
-                } catch (const std::exception& e) {
-                    log_.WriteLog(L(step.errorLine) + errorText(e));
-                    busy_.set(false, QStringLiteral("tmrEquinoxTimer"));
-                }
-            }
-        }
+        if (CheckDBConnection())
+            runEquinoxSteps(readEquinoxOptions());
         tmrEquinox.setEnabled(true);
         busy_.set(false, QStringLiteral("tmrEquinoxTimer"));
         log_.WriteLog(L("Beidzu tmrEquinoxTimer..."));

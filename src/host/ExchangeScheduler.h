@@ -13,6 +13,7 @@ class BusyFlag;
 class Clock;
 class Log;
 class Registry;
+class RunReport;
 class TMainFormDati;
 
 // The exchanges that run once a day at a clock time or every N minutes.
@@ -49,6 +50,9 @@ public:
 
     // Reads the Equinox switches and place of the tick; switches not read count as off.
     EquinoxOptions readEquinoxOptions();
+    // The Equinox tick's steps by the switches, each in its own guard with its error line,
+    // so that a failing step never stops the next. False when a step failed.
+    bool runEquinoxSteps(const EquinoxOptions& options, RunReport* report = nullptr);
     const EquinoxOptions& equinoxOptions() const { return equinox_; }
 
     ExchangeTimer WWWDatuApmaina;

@@ -1,10 +1,13 @@
 #include "ExchangeTimer.h"
 
-ExchangeTimer::ExchangeTimer(const QString& name, int intervalMs, QObject* parent)
+#include <limits>
+
+ExchangeTimer::ExchangeTimer(const QString& name, qint64 intervalMs, QObject* parent)
     : QObject(parent), name_(name), interval_(intervalMs)
 {
     timer_.setTimerType(Qt::CoarseTimer);
-    connect(&timer_, &QTimer::timeout, this, &ExchangeTimer::timeout);
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &ExchangeTimer::pieceElapsed);
 }
 
 void ExchangeTimer::setEnabled(bool enabled)
@@ -15,7 +18,7 @@ void ExchangeTimer::setEnabled(bool enabled)
     update();
 }
 
-void ExchangeTimer::setInterval(int intervalMs)
+void ExchangeTimer::setInterval(qint64 intervalMs)
 {
     if (intervalMs == interval_)
         return;
@@ -26,8 +29,28 @@ void ExchangeTimer::setInterval(int intervalMs)
 void ExchangeTimer::update()
 {
     // Restarting counts a full interval from now, as a re-enabled window timer does.
+    remaining_ = interval_;
     if (enabled_ && interval_ > 0)
-        timer_.start(interval_);
+        startPiece();
     else
         timer_.stop();
+}
+
+void ExchangeTimer::startPiece()
+{
+    const qint64 piece = std::min<qint64>(remaining_, std::numeric_limits<int>::max());
+    timer_.start(static_cast<int>(piece));
+}
+
+void ExchangeTimer::pieceElapsed()
+{
+    remaining_ -= std::min<qint64>(remaining_, std::numeric_limits<int>::max());
+    if (remaining_ > 0) {
+        startPiece();
+        return;
+    }
+    remaining_ = interval_;
+    if (enabled_ && interval_ > 0)
+        startPiece();
+    Q_EMIT timeout();
 }

@@ -4,26 +4,30 @@
 #include <QTimer>
 
 // A window timer: enabled or not, with an interval in milliseconds. An interval of 0
-// never fires (a QTimer would fire continuously).
+// never fires (a QTimer would fire continuously). Intervals longer than a QTimer holds
+// (about 24 days) are waited for in pieces.
 class ExchangeTimer : public QObject {
     Q_OBJECT
 public:
-    ExchangeTimer(const QString& name, int intervalMs, QObject* parent = nullptr);
+    ExchangeTimer(const QString& name, qint64 intervalMs, QObject* parent = nullptr);
 
     const QString& name() const { return name_; }
     bool enabled() const { return enabled_; }
-    int interval() const { return interval_; }
+    qint64 interval() const { return interval_; }
     void setEnabled(bool enabled);
-    void setInterval(int intervalMs);
+    void setInterval(qint64 intervalMs);
 
 Q_SIGNALS:
     void timeout();
 
 private:
     void update();
+    void startPiece();
+    void pieceElapsed();
 
     QString name_;
     QTimer timer_;
     bool enabled_ = false;
-    int interval_;
+    qint64 interval_;
+    qint64 remaining_ = 0;
 };

@@ -110,14 +110,8 @@ void ProcessHost::SaveAutoProcessConfig()
 
 void ProcessHost::computeNextTimes(const std::initializer_list<Scheduled>& which)
 {
-    for (Scheduled s : which) {
-        try {
-            scheduler_->ComputeNextTime(s);
-        } catch (const std::exception& e) {
-            // The exchange stays never due; the others are still scheduled.
-            log_.WriteLog(QStringLiteral("Kļūda pie CheckAutoProcess !!!") + errorText(e));
-        }
-    }
+    for (Scheduled s : which)
+        scheduler_->ComputeNextTime(s);
 }
 
 void ProcessHost::CheckAutoProcess()
@@ -158,8 +152,14 @@ void ProcessHost::CheckAutoProcess()
             });
             if (s.AutoPrecuAtlikumi > 0 || s.AutoKlasifikatori > 0 || s.AutoSanemt > 0 || s.VestureTips > 0) {
                 log_.WriteLog(QStringLiteral("CheckAutoProcess - SetNextTime WWW"));
-                computeNextTimes({Scheduled::Stock, Scheduled::Orders, Scheduled::Lists, Scheduled::History});
-                sch.WWWDatuApmaina.setEnabled(true);
+                // A schedule that cannot be computed (1500 minutes, a mode that is not a number)
+                // leaves the web shop timer off; it is shown, and the other groups still apply.
+                try {
+                    computeNextTimes({Scheduled::Stock, Scheduled::Orders, Scheduled::Lists, Scheduled::History});
+                    sch.WWWDatuApmaina.setEnabled(true);
+                } catch (const std::exception& e) {
+                    dialogs_.showMessage(errorText(e));
+                }
             } else {
                 log_.WriteLog(QStringLiteral("CheckAutoProcess - NOT SetNextTime WWW"));
             }
@@ -185,7 +185,7 @@ void ProcessHost::CheckAutoProcess()
                         if (a.ReadInteger(QString::fromLatin1(modeName)) == 1) {
                             mode = 1;
                             minutes = a.ReadString(QString::fromLatin1(timeName));
-                            timer.setInterval(DateText::parseInt(minutes) * 60000);
+                            timer.setInterval(qint64(DateText::parseInt(minutes)) * 60000);
                             timer.setEnabled(true);
                         }
                     });
@@ -221,11 +221,12 @@ void ProcessHost::CheckAutoProcess()
     {
         RegistryKey d(registry_);
         if (d.OpenKey(RegistryKeys::D365, false)) {
-            guarded([&] {
-                D365InventPircejs = d.ReadInteger(QStringLiteral("InventPircejs"));
-                D365InventPiegadatajs = d.ReadInteger(QStringLiteral("InventPiegadatajs"));
-            });
+            // Each on its own: a missing buyer must not leave the supplier at 0, which
+            // would send inventory receipts out as ordinary ones.
+            guarded([&] { D365InventPircejs = d.ReadInteger(QStringLiteral("InventPircejs")); });
+            guarded([&] { D365InventPiegadatajs = d.ReadInteger(QStringLiteral("InventPiegadatajs")); });
         }
+        ownExchanges_->setD365InventoryClients({D365InventPiegadatajs, D365InventPircejs});
     }
     Q_EMIT settingsChanged();
 }

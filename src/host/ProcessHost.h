@@ -14,6 +14,7 @@
 #include <memory>
 
 class Clock;
+class HostExchanges;
 class Registry;
 
 // The core of the program: settings model, busy flag, process log, data module and
@@ -89,6 +90,6 @@ private:
     AutoProcessSettings settings_;
     std::unique_ptr<TMainFormDati> dati_;
     std::unique_ptr<ExchangeScheduler> scheduler_;
-    std::unique_ptr<Exchanges> ownExchanges_;
+    std::unique_ptr<HostExchanges> ownExchanges_;
     bool activatedOnce_ = false;
 };

@@ -1,5 +1,7 @@
 #include "Varnisprocessmainform.h"
 
+#include <QScopedValueRollback>
+
 #include "ProcessHost.h"
 
 #include "platform/AppInfo.h"
@@ -67,6 +69,10 @@ RadioGroupBox::RadioGroupBox(const QString& title, const QStringList& items, QWi
         auto* button = new QRadioButton(caption, this);
         const int index = static_cast<int>(items_.size());
         buttons_->addButton(button, index);
+        connect(button, &QRadioButton::toggled, this, [this, index](bool checked) {
+            if (checked)
+                Q_EMIT itemIndexChanged(index);
+        });
         grid_->addWidget(button, index, 0);
         items_.push_back(button);
     }
@@ -79,6 +85,9 @@ int RadioGroupBox::itemIndex() const
 
 void RadioGroupBox::setItemIndex(int index)
 {
+    // A stored index past the last item chooses the last, so that Start saves a real one.
+    if (index >= count() && count() > 0)
+        index = count() - 1;
     if (index >= 0 && index < count()) {
         items_[static_cast<size_t>(index)]->setChecked(true);
         return;
@@ -211,10 +220,12 @@ QWidget* TVarnisProcessMain::buildSettingsPage()
     paths->setColumnStretch(1, 1);
 
     // Scheduled exchanges: the clock time sits beside "once a day", the minutes beside "every N".
+    // The web shop's clock fields are masked time edits; the D365 ones are plain edits.
     auto scheduled = [&](const char* name, const QString& title, const QStringList& items, int S::*mode,
-                         const char* clockName, QString S::*clock, const char* minutesName, QString S::*minutes) {
+                         const char* clockName, QString S::*clock, const char* minutesName, QString S::*minutes,
+                         TextKind clockKind = TextKind::Clock) {
         RadioGroupBox* group = radioGroup(name, title, items, mode);
-        group->addBeside(1, narrow(textEdit(clockName, clock, TextKind::Clock)));
+        group->addBeside(1, narrow(textEdit(clockName, clock, clockKind)));
         group->addBeside(2, narrow(textEdit(minutesName, minutes)));
         return group;
     };
@@ -253,14 +264,14 @@ QWidget* TVarnisProcessMain::buildSettingsPage()
     right->addWidget(scheduled("rdD365_GetVisparejieDati", QStringLiteral("D365 Get vispārājā informācija"), receive,
                                &S::D365_GetVisparejieDati, "edD365_GetPlkstVisparejie",
                                &S::D365_GetVisparejieDatiPlkst, "edD365_GetTimeVisparejie",
-                               &S::D365_GetVisparejieDatiTime));
+                               &S::D365_GetVisparejieDatiTime, TextKind::Plain));
     right->addWidget(scheduled("rdD365_GetAkcijuDati", QStringLiteral("D365 Get Akciju dati"), receive,
                                &S::D365_GetAkcijuDati, "edD365_GetPlkstAkcijas", &S::D365_GetAkcijuDatiPlkst,
-                               "edD365_GetTimeAkcijas", &S::D365_GetAkcijuDatiTime));
+                               "edD365_GetTimeAkcijas", &S::D365_GetAkcijuDatiTime, TextKind::Plain));
     right->addWidget(scheduled("rdD365_GetPavadzimjuDati", QStringLiteral("D365 Get pavadzīmju dati"), receive,
                                &S::D365_GetPavadzimjuDati, "edD365_GetPlkstPavadzimju",
                                &S::D365_GetPavadzimjuDatiPlkst, "edD365_GetTimePavadzimju",
-                               &S::D365_GetPavadzimjuDatiTime));
+                               &S::D365_GetPavadzimjuDatiTime, TextKind::Plain));
     right->addWidget(periodic("rdD365_PostAutoApmaina", QStringLiteral("D365 Post"), everyBlank, &S::D365_Post,
                               "edD365_PostTime", &S::D365_PostTime));
     right->addWidget(periodic("rdEquinoxAutoApmaina", QStringLiteral("Equinox"), everyBlank, &S::EquinixAutoApmaina,
@@ -291,6 +302,11 @@ QLineEdit* TVarnisProcessMain::textEdit(const char* name, QString AutoProcessSet
     else if (kind == TextKind::Clock)
         edit->setInputMask(kClockMask);
     texts_.push_back({edit, value, kind});
+    // The timers read the window's fields at each tick: an edit counts at once, not at Start.
+    connect(edit, &QLineEdit::textChanged, this, [this, edit, value, kind] {
+        if (!filling_)
+            host_.settings().*value = kind == TextKind::Period ? edit->displayText() : edit->text();
+    });
     return edit;
 }
 
@@ -300,6 +316,10 @@ RadioGroupBox* TVarnisProcessMain::radioGroup(const char* name, const QString& t
     auto* group = new RadioGroupBox(title, items);
     group->setObjectName(QString::fromLatin1(name));
     radios_.push_back({group, value});
+    connect(group, &RadioGroupBox::itemIndexChanged, this, [this, value](int index) {
+        if (!filling_)
+            host_.settings().*value = index;
+    });
     return group;
 }
 
@@ -312,6 +332,10 @@ QGroupBox* TVarnisProcessMain::checkGroup(const char* name, const QString& title
     layout->setContentsMargins(8, 2, 8, 4);
     layout->addWidget(box);
     checks_.push_back({box, value});
+    connect(box, &QCheckBox::toggled, this, [this, value](bool checked) {
+        if (!filling_)
+            host_.settings().*value = checked;
+    });
     return group;
 }
 
@@ -327,6 +351,7 @@ QPushButton* TVarnisProcessMain::hiddenButton(const char* name, const QString& c
 void TVarnisProcessMain::fillControls()
 {
     const AutoProcessSettings& s = host_.settings();
+    const QScopedValueRollback<bool> filling(filling_, true);
     for (const TextField& f : texts_) {
         const QString& text = s.*f.value;
         switch (f.kind) {

@@ -33,6 +33,10 @@ public:
     void setItemColumnWidth(int width);
     int itemColumnHint() const;
 
+Q_SIGNALS:
+    // The operator chose another item (not emitted while nothing is chosen).
+    void itemIndexChanged(int index);
+
 private:
     std::vector<QRadioButton*> items_;
     QButtonGroup* buttons_;
@@ -87,6 +91,7 @@ private:
     ProcessHost& host_;
     MessageBoxDialogs dialogs_;
     bool activationQueued_ = false;
+    bool filling_ = false;  // the controls are being filled from the settings
 
     std::vector<TextField> texts_;
     std::vector<RadioField> radios_;

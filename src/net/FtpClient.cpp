@@ -37,15 +37,24 @@ size_t feed(char* buffer, size_t size, size_t count, void* source)
     return static_cast<size_t>(n);
 }
 
+}  // namespace
+
 // A path goes into a command line of its own: a line break would start another command.
-QByteArray commandPath(const QString& path)
+// The commands go before libcurl changes folders, while the session may still stand in the
+// folder of the last transfer, so a relative path is made absolute from the login folder.
+QByteArray FtpClient::commandPath(const QString& path)
 {
     if (path.contains(QLatin1Char('\r')) || path.contains(QLatin1Char('\n')))
         throw NetError(QStringLiteral("FTP path with a line break: %1").arg(path.simplified()));
-    return path.toUtf8();
+    if (path.startsWith(QLatin1Char('/')))
+        return path.toUtf8();
+    if (!connected_ || entryPath_.isEmpty())
+        connect();
+    QString absolute = entryPath_;
+    if (!absolute.endsWith(QLatin1Char('/')))
+        absolute += QLatin1Char('/');
+    return (absolute + path).toUtf8();
 }
-
-}  // namespace
 
 // One request on the control connection: what to fetch, send or tell the server.
 struct FtpClient::Transfer {
@@ -147,6 +156,9 @@ void FtpClient::perform(Transfer& t)
 
     const CURLcode rc = curl_easy_perform(curl);
     curl_slist_free_all(quote);
+    char* entry = nullptr;
+    if (rc == CURLE_OK && curl_easy_getinfo(curl, CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK && entry)
+        entryPath_ = QString::fromUtf8(entry);
     if (rc != CURLE_OK) {
         const QString detail = errorBuffer[0] ? QString::fromUtf8(errorBuffer) : QString::fromUtf8(curl_easy_strerror(rc));
         // The session may be broken half-way; the next call starts a fresh one.
@@ -170,6 +182,7 @@ void FtpClient::disconnect()
         curl_easy_cleanup(static_cast<CURL*>(curl_));
     curl_ = nullptr;
     connected_ = false;
+    entryPath_.clear();
 }
 
 QStringList FtpClient::list(const QString& dir)
@@ -199,12 +212,12 @@ QByteArray FtpClient::download(const QString& path)
     return t.received;
 }
 
-void FtpClient::upload(const QString& path, const QByteArray& data)
+void FtpClient::upload(const QString& path, const QByteArray& data, bool createDirs)
 {
     Transfer t;
     t.path = path;
     t.upload = &data;
-    t.createDirs = true;
+    t.createDirs = createDirs;
     perform(t);
     connected_ = true;
 }

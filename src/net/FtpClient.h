@@ -20,8 +20,9 @@ struct FtpSettings {
 };
 
 // The one FTP client (libcurl, blocking). One control connection is kept open between
-// calls while the server allows it. Paths are absolute ("/dir/file.jpg"), transfers are
-// binary. Every failure throws NetError and leaves the client disconnected. It logs
+// calls while the server allows it. Paths are absolute ("/dir/file.jpg") or relative to the
+// login directory ("dir/file.xml"); transfers are binary. A download that ends short of
+// the size the server gave fails. Every failure throws NetError and leaves the client disconnected. It logs
 // nothing, so the password never reaches a log through it.
 class FtpClient {
 public:
@@ -41,8 +42,9 @@ public:
     // Names in a directory (NLST), without "." and "..".
     QStringList list(const QString& dir);
     QByteArray download(const QString& path);
-    // Missing directories on the way are created.
-    void upload(const QString& path, const QByteArray& data);
+    // Missing directories on the way are created unless createDirs is false (then the
+    // upload fails when the folder is not there).
+    void upload(const QString& path, const QByteArray& data, bool createDirs = true);
     void remove(const QString& path);
     void rename(const QString& from, const QString& to);
     void makeDir(const QString& dir);
@@ -51,8 +53,10 @@ private:
     struct Transfer;
     void perform(Transfer& t);
     QString url(const QString& path) const;
+    QByteArray commandPath(const QString& path);
 
     FtpSettings settings_;
     void* curl_ = nullptr;   // the easy handle keeps the control connection between calls
     bool connected_ = false;
+    QString entryPath_;  // the folder the server put the login in
 };

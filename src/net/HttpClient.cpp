@@ -1,6 +1,7 @@
 #include "HttpClient.h"
 
 #include <QUrl>
+#include <chrono>
 #include <curl/curl.h>
 #include <mutex>
 
@@ -28,6 +29,35 @@ size_t collectHeader(char* data, size_t size, size_t count, void* target)
     if (colon > 0)
         headers->append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
     return size * count;
+}
+
+// The read time-out: a transfer ends when, once connected, no byte has moved for idleMs.
+struct IdleWatch {
+    CURL* curl = nullptr;
+    qint64 idleMs = 0;
+    curl_off_t moved = -1;
+    std::chrono::steady_clock::time_point since;
+    bool expired = false;
+};
+
+int watchIdle(void* target, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTotal, curl_off_t ulNow)
+{
+    auto* w = static_cast<IdleWatch*>(target);
+    curl_off_t connectedUs = 0;
+    curl_easy_getinfo(w->curl, CURLINFO_CONNECT_TIME_T, &connectedUs);
+    if (connectedUs == 0)
+        return 0;  // still connecting: the connect time-out governs
+    const auto now = std::chrono::steady_clock::now();
+    if (dlNow + ulNow != w->moved) {
+        w->moved = dlNow + ulNow;
+        w->since = now;
+        return 0;
+    }
+    if (std::chrono::duration_cast<std::chrono::milliseconds>(now - w->since).count() >= w->idleMs) {
+        w->expired = true;
+        return 1;  // aborts the transfer
+    }
+    return 0;
 }
 
 }  // namespace
@@ -64,7 +94,16 @@ HttpResponse HttpClient::send(const HttpRequest& request)
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectTimeoutMs));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeoutMs));
+    if (request.totalTimeoutMs > 0)
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(request.totalTimeoutMs));
+    IdleWatch idle;
+    idle.curl = curl;
+    idle.idleMs = request.timeoutMs;
+    if (request.timeoutMs > 0) {
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, watchIdle);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &idle);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    }
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectBody);
@@ -88,7 +127,9 @@ HttpResponse HttpClient::send(const HttpRequest& request)
     curl_easy_cleanup(curl);
 
     if (rc != CURLE_OK) {
-        const QString detail = errorBuffer[0] ? QString::fromUtf8(errorBuffer) : QString::fromUtf8(curl_easy_strerror(rc));
+        QString detail = errorBuffer[0] ? QString::fromUtf8(errorBuffer) : QString::fromUtf8(curl_easy_strerror(rc));
+        if (idle.expired)
+            detail = QStringLiteral("Timed out: no data for %1 ms").arg(request.timeoutMs);
         // The address may carry a query but never a credential; the host part is enough.
         throw NetError(QStringLiteral("%1 (%2)").arg(detail, QUrl(request.url).host()));
     }

@@ -15,7 +15,11 @@ struct HttpRequest {
     QString user;                                  // HTTP Basic when not empty
     QString password;
     int connectTimeoutMs = 30000;
-    int timeoutMs = 120000;                        // the whole exchange, reading included
+    // Read time-out: the call ends when no byte moves either way for this long. A large
+    // reply that keeps arriving may take longer than this in all.
+    int timeoutMs = 120000;
+    // The generous cap on the whole call, so that a peer trickling bytes cannot hold it for ever.
+    int totalTimeoutMs = 30 * 60 * 1000;
 };
 
 struct HttpResponse {

@@ -88,8 +88,10 @@ public:
         const QJsonValue v = member(object, path, name);
         if (v.isString())
             return v.toString();
+        // A null is compared and stored as the empty text: as SQL NULL it would never match
+        // the duplicate check, and every run would book the payment again.
         if (v.isNull())
-            return {};
+            return QStringLiteral("");
         if (v.isDouble() || v.isBool())
             return jsonText(v);
         fail(QStringLiteral("%1 is not a text: %2").arg(path, jsonText(v)));

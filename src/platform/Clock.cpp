@@ -18,6 +18,8 @@ ManualClock::ManualClock(QDateTime start) : now_(std::move(start)) {}
 void ManualClock::sleep(int milliseconds)
 {
     ++sleepCalls_;
+    if (onSleep)
+        onSleep();
     sleptMs_ += milliseconds;
     advance(milliseconds);
 }

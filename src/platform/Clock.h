@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <functional>
+
 // Time source of the whole host, so that tests can set the time and skip the waits.
 class Clock {
 public:
@@ -27,6 +29,8 @@ public:
     void advance(qint64 milliseconds) { now_ = now_.addMSecs(milliseconds); }
     int sleepCalls() const { return sleepCalls_; }
     qint64 sleptMs() const { return sleptMs_; }
+    // Runs at every sleep: what happens elsewhere while the caller waits.
+    std::function<void()> onSleep;
 
 private:
     QDateTime now_;

@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -28,7 +29,19 @@ QString Registry::path() const
 bool Registry::keyExists(const QString& key) const
 {
     settings_->sync();
-    return settings_->childGroups().contains(key);
+    if (settings_->childGroups().contains(key) || created_.contains(key))
+        return true;
+    // A key that holds no values is still a key: its section stands in the file even though
+    // the settings store drops empty groups when it reads.
+    QFile file(settings_->fileName());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    const QByteArray header = '[' + key.toUtf8() + ']';
+    while (!file.atEnd()) {
+        if (file.readLine().trimmed() == header)
+            return true;
+    }
+    return false;
 }
 
 void Registry::sync()
@@ -46,6 +59,8 @@ bool RegistryKey::OpenKey(const QString& key, bool canCreate)
     CloseKey();
     if (!canCreate && !registry_.keyExists(key))
         return false;
+    if (canCreate)
+        registry_.noteCreated(key);
     key_ = key;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <memory>
 
@@ -20,12 +21,16 @@ public:
     static QString defaultPath();
 
     QString path() const;
+    // A key exists when it holds values, when its (empty) section stands in the file, or when
+    // it was opened with creation in this process.
     bool keyExists(const QString& key) const;
+    void noteCreated(const QString& key) { created_.insert(key); }
     QSettings& settings() { return *settings_; }
     void sync();
 
 private:
     std::unique_ptr<QSettings> settings_;
+    QSet<QString> created_;
 };
 
 // One opened key. Typed reads of a missing or malformed value throw RegistryError;

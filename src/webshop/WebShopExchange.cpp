@@ -2,6 +2,7 @@
 
 #include "platform/NotAvailable.h"
 
+#include "CatalogueExport.h"
 #include "CustomerExport.h"
 #include "CustomerImport.h"
 #include "OrderImport.h"
@@ -212,7 +213,7 @@ void WebShopExchange::unavailable(const QString& name)
 
 void WebShopExchange::SendPrecesOC_3_FD()
 {
-    unavailable(QStringLiteral("SendPrecesOC_3_FD"));
+    CatalogueExport(ctx_, connection_, settings_, options_).run();
 }
 
 void WebShopExchange::SendKlientiOC_3()

@@ -46,11 +46,11 @@ private:
     void readOptions();
     void writeRunMark(const QString& name);
 
+    void SendPrecesOC_3_FD();    // the product catalogue
     void SendKlientiOC_3();      // customer export
     void ReceiveOrdersOC_3();    // order import
     bool ReceiveKlientiOC_3();   // customer import; false when the shop could not be reached
     // Jobs that arrive later; until then each says it is not there.
-    void SendPrecesOC_3_FD();
     void SendSpecCenasOC_3();
     void SendKlAtlikumiOC_3FD();
     void unavailable(const QString& name);

@@ -1,5 +1,5 @@
 // The program run once against live fakes, as an operator's --run does.
-#include "d365/D365Fixture.h"
+#include "d365/D365PostingFixture.h"
 #include "support/FakeHttpServer.h"
 #include "support/GoodsDb.h"
 
@@ -68,10 +68,17 @@ TEST(RunExchanges, HorizonRecordsPrepaymentsOnceInARealDatabase)
     EXPECT_EQ(FakeHttpServer::basicCredentials(horizon.requests().front()), "horizon:slepens");
 }
 
-TEST(RunExchanges, D365GetImportsMasterDataAndReportsTheGroupItCouldNotFinish)
+TEST(RunExchanges, D365GetImportsMasterDataPricesAndDocumentsAndARerunChangesNothing)
 {
     QTemporaryDir dir;
     GoodsDb db;
+    for (const char* sql : {"INSERT INTO N_DEPART (ISN, GNOS, CENKODS) VALUES (2, 'Veikals', 3)",
+                            "SET GENERATOR N_DEPARTGEN TO 2",
+                            "INSERT INTO N_KLPREC (ISN, GNOS, ARTIKULS, ARTIKULS5, ISPRGRUPA, NODOKLIS, PARDCENA3) "
+                            "VALUES (100, 'Piens 1l', '4750001', 'P100', 1, 21, 1.0)",
+                            "SET GENERATOR N_KLPRECGEN TO 100",
+                            "INSERT INTO O_TEKATLIK (ISPRECE, ISNODALA, ATLIKUMS) VALUES (100, 2, 10)"})
+        db.exec(sql);
     db.close();
     FakeD365 d365;
     d365.records("GetK42Vendors",
@@ -87,16 +94,86 @@ TEST(RunExchanges, D365GetImportsMasterDataAndReportsTheGroupItCouldNotFinish)
                                                                        {"Street", "Brīvības iela 1"}, {"ZipCode", "LV-1001"},
                                                                        {"CountryRegion", "LV"}}},
                                         {"DeliveryAddress", QJsonValue::Null}}});
+    d365.records("GetPrices", QJsonArray{QJsonObject{{"Product", "P100"}, {"BrandType", "Top"},
+                                                     {"PriceLevelType", "PriceHighRisk"}, {"SalesPrice", 1.19}}});
+    d365.records("GetPurchaseOrders",
+                 QJsonArray{QJsonObject{{"RecId", "5637144576"}, {"ReturnOrder", "false"}, {"ISNDepartment", 2},
+                                        {"OrderAccount", "V000900"}, {"InvoiceId", "ZP-1"}, {"DeliveryDate", "2026-12-05"},
+                                        {"InvoiceDate", "2026-12-04"},
+                                        {"line", QJsonArray{QJsonObject{{"Product", "P100"}, {"Qty", 5}},
+                                                            QJsonObject{{"Product", "P200"}, {"Qty", 1}}}}}});
+    d365.records("GetStoreSales",
+                 QJsonArray{QJsonObject{{"RecId", "5637150001"}, {"ISNDepartment", 2}, {"OrderAccount", "C1"},
+                                        {"InvoiceId", "Z-1"}, {"InvoiceDate", "2026-12-06"},
+                                        {"line", QJsonArray{QJsonObject{{"Product", "P100"}, {"Qty", 2}, {"SalesPrice", 1.19}}}}}});
     writeIni(dir, db.path(),
              QStringLiteral("[D365]\nLoginHttps=%1\nRESTHttps=%2\nClientID=varnis-client\nSecretKey=s3cret\n")
                  .arg(d365.server.url("/token"), d365.server.url("/data")));
 
     const Outcome run = runOnce(dir, "d365-get");
-    // Prices are not in this build: the general group stops there, so the run reports failure.
-    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("GetK42Vendors OK"));
-    EXPECT_TRUE(run.out.contains("GetPrices - nav pieejams šajā versijā"));
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("D365GetTimer : D365NextTimeVisparejieDati="));
+    for (const char* end : {"GetK42Vendors OK", "GetPrices OK", "GetVENDGR OK", "GetPromoPeriod OK", "GetTransfers OK"})
+        EXPECT_TRUE(run.out.contains(end)) << end;
+    EXPECT_FALSE(run.out.contains("nav pieejams"));
     EXPECT_FALSE(run.out.contains("s3cret"));
-    EXPECT_EQ(db.count("N_KLIENT", "IDKODS='V000900'"), 1);
     EXPECT_EQ(db.scalar("SELECT GNOS FROM N_KLIENT WHERE IDKODS='V000900'").toString(), "SIA Jaunais Piegādātājs");
+    // repriced, with the department's note
+    EXPECT_DOUBLE_EQ(db.scalar("SELECT PARDCENA3 FROM N_KLPREC WHERE ISN=100").toDouble(), 1.19);
+    EXPECT_DOUBLE_EQ(db.scalar("SELECT DAUDZUMS FROM O_PARCPR WHERE ISPRECE=100 AND KADA_CENA=3").toDouble(), 10);
+    // the documents, with the new supplier and a product made for the unknown number
+    EXPECT_EQ(db.scalar("SELECT N_KLIENT.IDKODS FROM O_PAVADZ JOIN N_KLIENT ON N_KLIENT.ISN=O_PAVADZ.ISKLIENT "
+                        "WHERE O_PAVADZ.D365_ID='5637144576'").toString(), "V000900");
+    EXPECT_EQ(db.count("N_KLPREC", "ARTIKULS5='P200'"), 1);
+    EXPECT_EQ(db.count("O_PAVOUT", "D365_ID='5637150001'"), 1);
+    EXPECT_DOUBLE_EQ(db.scalar("SELECT ATLIKUMS FROM O_TEKATLIK WHERE ISPRECE=100 AND ISNODALA=2").toDouble(), 13);
+
+    const int journal = db.count("O_OPERACIJAS");
+    const int lines = db.count("O_PRECE") + db.count("O_PRCOUT") + db.count("O_PARCPR");
+    db.close();
+    const Outcome rerun = runOnce(dir, "d365-get");
+    EXPECT_EQ(rerun.exitCode, 0) << rerun.out.toStdString();
+    EXPECT_EQ(db.count("O_OPERACIJAS"), journal);
+    EXPECT_EQ(db.count("O_PRECE") + db.count("O_PRCOUT") + db.count("O_PARCPR"), lines);
+    EXPECT_EQ(db.count("N_KLPREC", "ARTIKULS5='P200'"), 1);
+}
+
+TEST(RunExchanges, D365PostSendsTheReadyDocumentsAndAgainOnlyWhatWasRefused)
+{
+    QTemporaryDir dir;
+    GoodsDb db;
+    db.exec("INSERT INTO N_KLIENT (ISN, GNOS, IDKODS) VALUES (2, 'SIA Piens', 'V000102')");
+    db.exec("INSERT INTO N_KLIENT (ISN, GNOS, IDKODS) VALUES (90, 'Inventarizācija', 'INV')");
+    db.exec("INSERT INTO N_KLPREC (ISN, ARTIKULS, ARTIKULS5, GNOS) VALUES (101, '100101', 'P100101', 'Piens')");
+    for (const auto& [isn, client] : {std::pair{1, 2}, {2, 2}, {3, 90}}) {
+        db.exec("INSERT INTO O_PAVADZ (ISN, ISKLIENT, NR_PAVADZ, D365_READY) VALUES (:ISN, :K, :NR, 'T')",
+                {{"ISN", isn}, {"K", client}, {"NR", QStringLiteral("N%1").arg(isn)}});
+        db.exec("INSERT INTO O_PRECE (ISPAVADZ, ISPRECE, DAUDZUMS) VALUES (:ISN, 101, 3)", {{"ISN", isn}});
+    }
+    db.close();
+    FakeD365 d365;
+    PostingService service;
+    service.reply("N2", 200, R"({"data":[{"StatusCode":0,"Message":"Nezināms piegādātājs"}]})");
+    // only the inventory supplier is set: it still keeps its receipt out of PostSAN
+    writeIni(dir, db.path(),
+             QStringLiteral("[D365]\nLoginHttps=%1\nRESTHttps=%2\nClientID=varnis-client\nSecretKey=s3cret\n"
+                            "InventPiegadatajs=90\n")
+                 .arg(d365.server.url("/token"), service.server.url("/data")));
+
+    const Outcome first = runOnce(dir, "d365-post");
+    EXPECT_EQ(first.exitCode, 0) << first.out.toStdString();
+    for (const char* line : {"Sāku D365 Post...", "Kļūda datos. P/Z Nr. N2 StatusCode=0 Nezināms piegādātājs",
+                             "PostINV OK", "Beidzu D365 Post"})
+        EXPECT_TRUE(first.out.contains(QString::fromUtf8(line))) << line;
+    EXPECT_EQ(service.numbers("PostSAN"), (QStringList{"N1", "N2"}));
+    EXPECT_EQ(service.numbers("PostINV"), QStringList{"N3"});
+    EXPECT_EQ(db.count("O_PAVADZ", "D365_SENT IS NOT NULL AND PZ_BLOK='T'"), 2);
+    db.close();  // the embedded engine lets one process at a time have the file
+
+    service.server.clearRequests();
+    service.acceptAll();
+    const Outcome second = runOnce(dir, "d365-post");
+    EXPECT_EQ(second.exitCode, 0) << second.out.toStdString();
+    EXPECT_EQ(service.numbers(), QStringList{"N2"});
+    EXPECT_EQ(db.count("O_PAVADZ", "D365_SENT IS NULL"), 0);
 }

@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 // The process log as a list of lines.
 class RecordingLog : public Log {
@@ -93,7 +94,23 @@ public:
                 reply.body = listBody(defaultList(call.operation), QJsonArray());
             }
             res.status = reply.status;
-            res.set_content(reply.body, "application/json");
+            const auto slow = trickleMs_.find(call.operation);
+            if (slow == trickleMs_.end()) {
+                res.set_content(reply.body, "application/json");
+                return;
+            }
+            // ten pieces, trickleMs apart
+            const std::string body = reply.body;
+            const int pause = slow->second;
+            res.set_chunked_content_provider("application/json", [body, pause](size_t offset, httplib::DataSink& sink) {
+                if (offset >= body.size()) {
+                    sink.done();
+                    return true;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+                const size_t piece = std::max<size_t>(1, body.size() / 10);
+                return sink.write(body.data() + offset, std::min(piece, body.size() - offset));
+            });
         });
         server.start();
     }
@@ -108,6 +125,12 @@ public:
     {
         std::lock_guard<std::mutex> lock(mutex_);
         replies_[operation] = list;
+    }
+    // The replies of an operation arrive in ten pieces, pauseMs apart.
+    void trickle(const std::string& operation, int pauseMs)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        trickleMs_[operation] = pauseMs;
     }
     void records(const std::string& operation, const QJsonArray& records)
     {
@@ -162,6 +185,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<Call> calls_;
     std::map<std::string, std::vector<Reply>> replies_;
+    std::map<std::string, int> trickleMs_;
 };
 
 // A goods database, the data module on it, a settings file whose [D365] points at the
@@ -228,6 +252,53 @@ protected:
         execSql(dati->PRECES_DB(), sql, params);
         dati->CommitRetaining();
     }
+    // Set-up statements (DDL) on the file, then the data module connects afresh and sees them.
+    void reconnectAfter(const QStringList& sql)
+    {
+        dati->CommitRetaining();
+        for (const QString& statement : sql)
+            goods.exec(statement);
+        goods.close();
+        ASSERT_TRUE(dati->ConnectDatabase(goods.path(), dir.path()));
+    }
+    // A trigger that refuses the inserts into table for which condition holds, the first
+    // `times` of them only (a generator counts outside any transaction).
+    void refuseInserts(const QString& table, const QString& condition, int times)
+    {
+        reconnectAfter({"CREATE EXCEPTION TEST_REFUSED 'Testa kļūda'", "CREATE GENERATOR TEST_REFUSALS",
+                        QStringLiteral("CREATE TRIGGER TEST_REFUSE_%1 FOR %1 ACTIVE BEFORE INSERT POSITION 5 AS "
+                                       "BEGIN IF ((%2) AND GEN_ID(TEST_REFUSALS, 1) <= %3) THEN EXCEPTION TEST_REFUSED; END")
+                            .arg(table, condition)
+                            .arg(times)});
+    }
+
+    // A goods row with the D365 product number and further columns; returns its key.
+    int goodsRow(const QString& artikuls5, const QVariantHash& columns = {})
+    {
+        QVariantHash row{{"ARTIKULS5", artikuls5}, {"ARTIKULS", "A-" + artikuls5}, {"GNOS", "Prece " + artikuls5},
+                         {"NODOKLIS", 21.0}, {"ISPRGRUPA", 1}};
+        for (auto it = columns.constBegin(); it != columns.constEnd(); ++it)
+            row.insert(it.key(), it.value());
+        QStringList names = row.keys();
+        seed(QStringLiteral("INSERT INTO N_KLPREC (%1) VALUES (:%2)").arg(names.join(", "), names.join(", :")), row);
+        return value("SELECT ISN FROM N_KLPREC WHERE ARTIKULS5=:P", {{"P", artikuls5}}).toInt();
+    }
+    int departmentRow(const QString& name, int cenkods, const QString& kods = {})
+    {
+        seed("INSERT INTO N_DEPART (GNOS, CENKODS, KODS) VALUES (:G, :C, :K)", {{"G", name}, {"C", cenkods}, {"K", kods}});
+        return value("SELECT MAX(ISN) FROM N_DEPART").toInt();
+    }
+    void stockOf(int isprece, int isnodala, double qty)
+    {
+        seed("INSERT INTO O_TEKATLIK (ISPRECE, ISNODALA, ATLIKUMS) VALUES (:P, :N, :Q)", {{"P", isprece}, {"N", isnodala}, {"Q", qty}});
+    }
+    void inAssortment(int isprece, int isnodala)
+    {
+        seed("INSERT INTO O_SORTIMENTS (ISNODALA, ISPRGRUPA_PRECE, FLAG, VEIDS) VALUES (:N, :P, 2, 'A')",
+             {{"P", isprece}, {"N", isnodala}});
+    }
+    double number(const QString& sql, const QVariantHash& params = {}) { return value(sql, params).toDouble(); }
+
     QVariant value(const QString& sql, const QVariantHash& params = {}) { return goods.scalar(sql, params); }
     QString text(const QString& sql, const QVariantHash& params = {}) { return value(sql, params).toString().trimmed(); }
     int count(const QString& table, const QString& where = {}) { return goods.count(table, where); }

@@ -459,6 +459,47 @@ TEST_F(D365Test, ARecordMissingAMemberStopsTheImportAndARerunMendsIt)
     EXPECT_EQ(mark("LastProductsDate"), "2026-12-07");
 }
 
+// A large first product list takes longer than the read time-out in all; it fails only
+// when the service stops sending.
+TEST_F(D365Test, AProductListThatKeepsArrivingIsNotCutOffByTheReadTimeOut)
+{
+    setMark("LastProductsDate", "2026-12-01");
+    login();
+    d365->connection().transport().setTimeoutMs(600);
+    fake.records("GetK42Products", QJsonArray{product("S1", "Lēnais 1"), product("S2", "Lēnais 2")});
+    fake.trickle("GetK42Products", 150);  // ten pieces: 1.5 s in all
+    ASSERT_EQ(d365->GetK42Products(), 0);
+    EXPECT_EQ(count("N_KLPREC", "ARTIKULS5 IN ('S1', 'S2')"), 2);
+    EXPECT_EQ(mark("LastProductsDate"), "2026-12-07");
+}
+
+// Numbers as the service sends them: a fractional shelf life, codes of 16 or more digits.
+TEST_F(D365Test, NumericMembersAreReadAsTheNumbersTheyAre)
+{
+    struct Case {
+        const char* member;
+        QJsonValue sent;
+        const char* column;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"BestBefore", 14.5, "DERDIENAS_MAX", "15"},
+        {"BestBefore", "7,25", "DERDIENAS_MAX", "7"},
+        {"ItemBarCodeMain", 4750000000017123.0, "ARTIKULS", "4750000000017123"},
+        {"ItemBarCodeMain", QJsonValue(qint64(1234567890123456789)), "ARTIKULS", "1234567890123456789"},
+        {"OrvProductCode", 12.5, "ARTIKULS7", "12.5"},
+    };
+    login();
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString code = QString("N%1").arg(++n);
+        fake.records("GetK42Products", QJsonArray{with(product(code, "Skaitlis"), c.member, c.sent)});
+        ASSERT_EQ(d365->GetK42Products(), 0) << c.member;
+        EXPECT_EQ(text(QString("SELECT %1 FROM N_KLPREC WHERE ARTIKULS5=:P").arg(c.column), {{"P", code}}), c.stored)
+            << c.member;
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Assortments
 

@@ -134,9 +134,19 @@ TEST_F(DataModule, MissingSettingsColumnFailsTheWholeOpen)
     db.exec("ALTER TABLE N_ISI2 DROP WB_SVETKI");
     db.close();
     TMainFormDati dati(log, dialogs, clock);
-    EXPECT_FALSE(dati.ConnectDatabase(db.path(), {}));
+    EXPECT_FALSE(dati.ConnectDatabase(db.path(), "/tmp/varnis"));
     EXPECT_TRUE(logHas("Nevaru atvērt datu bāzi !!!"));
     EXPECT_TRUE(logHas("WB_SVETKI"));
+    // It stays closed, so the ticks' check fails and connects again, rather than letting the
+    // exchanges run on empty settings.
+    EXPECT_FALSE(dati.isConnected());
+    EXPECT_FALSE(dati.probe());
+    EXPECT_TRUE(dati.TempDir.isEmpty());
+
+    db.exec("ALTER TABLE N_ISI2 ADD WB_SVETKI VARCHAR(200)");
+    db.close();
+    EXPECT_TRUE(dati.ConnectDatabase(db.path(), "/tmp/varnis"));
+    EXPECT_TRUE(dati.probe());
 }
 
 TEST_F(DataModule, ConnectingAnotherPathMovesBothConnections)

@@ -394,3 +394,24 @@ TEST_F(IncomingInvoiceTable, AUtf8DatabaseKeepsLatvianTextAndRegistersTheFailure
     EXPECT_EQ(count("O_ERRORINFO"), 2);
     EXPECT_EQ(count("N_VALODAS", "FORM_NAME='TO_preceTable' AND COMPONENT_NAME='O_PRECEInsertM1'"), 1);
 }
+
+TEST_F(IncomingInvoiceTable, AZeroRateIsARateAndOnlyAMissingOneTakesTheGoods)
+{
+    open();
+    TO_preceTable t(*dati);
+    fillHead(t);
+    ASSERT_GT(t.O_PAVADZInsert(), 0);
+    const struct {
+        std::optional<double> given;
+        double stored;
+    } cases[] = {{0.0, 0.0}, {std::nullopt, 21.0}, {12.0, 12.0}};
+    for (const auto& c : cases) {
+        t.O_PRECE = {};
+        t.O_PRECE.ISPRECE = 100;
+        t.O_PRECE.DAUDZUMS = 1;
+        t.O_PRECE.NODOKLIS = c.given;
+        const int line = t.O_PRECEInsert();
+        ASSERT_GT(line, 0);
+        EXPECT_DOUBLE_EQ(scalar(QStringLiteral("SELECT NODOKLIS FROM O_PRECE WHERE ISN=%1").arg(line)).toDouble(), c.stored);
+    }
+}

@@ -118,6 +118,19 @@ TEST_F(CheckAutoProcessTest, MissingEdisoftSwitchSkipsTheRestOfTheAutomationGrou
     EXPECT_EQ(host->D365InventPircejs, 21);
 }
 
+TEST_F(CheckAutoProcessTest, EachInventoryClientIsReadOnItsOwn)
+{
+    // a missing buyer must not leave the supplier at 0 (its receipts would go out as ordinary ones)
+    for (const char* missing : {"InventPircejs=21\n", "InventPiegadatajs=22\n"}) {
+        QByteArray ini = fullIni(db.path());
+        ini.replace(missing, "");
+        writeIni(ini);
+        host->FormActivate();
+        EXPECT_EQ(host->D365InventPircejs, QByteArray(missing).startsWith("InventPircejs") ? 0 : 21) << missing;
+        EXPECT_EQ(host->D365InventPiegadatajs, QByteArray(missing).startsWith("InventPiegadatajs") ? 0 : 22) << missing;
+    }
+}
+
 TEST_F(CheckAutoProcessTest, MissingWebKeyAndAllModesZeroAreLogged)
 {
     QByteArray ini = fullIni(db.path());
@@ -144,11 +157,48 @@ TEST_F(CheckAutoProcessTest, ADamagedModeGroupKeepsTheControlsAndAnInvalidMinute
     // The mode group stopped at AutoSanemt: stock (read before it) is 2, history (after it) untouched.
     EXPECT_EQ(host->settings().AutoPrecuAtlikumi, 2);
     EXPECT_EQ(host->settings().VestureTips, 0);
-    // 1500 minutes is no time of day: reported, never due, and the lists are still scheduled.
-    EXPECT_TRUE(logHas("Kļūda pie CheckAutoProcess !!!"));
+    // 1500 minutes is no time of day: shown, and the web shop group is abandoned with its timer
+    // off; the groups after it still apply.
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages.first().contains("not a valid time")) << dialogs.messages.first().toStdString();
+    EXPECT_FALSE(logHas("Kļūda pie CheckAutoProcess !!!"));
     EXPECT_EQ(sch().nextTime(Scheduled::Stock), DateText::neverDue());
-    EXPECT_EQ(sch().nextTime(Scheduled::Lists), QDateTime(QDate(2026, 12, 7), QTime(22, 0)));
-    EXPECT_TRUE(sch().WWWDatuApmaina.enabled());
+    EXPECT_FALSE(sch().WWWDatuApmaina.enabled());
+    EXPECT_TRUE(sch().tmrEquinox.enabled());
+    EXPECT_TRUE(sch().tmrD365_Get.enabled());
+}
+
+TEST_F(CheckAutoProcessTest, AD365ScheduleThatCannotBeComputedLeavesItsTimerOffSilently)
+{
+    QByteArray ini = fullIni(db.path());
+    ini.replace("D365_GetAkcijuDatiTime=90", "D365_GetAkcijuDatiTime=1500");
+    writeIni(ini);
+    host->FormActivate();
+    EXPECT_FALSE(sch().tmrD365_Get.enabled());
+    EXPECT_FALSE(logHas("Kļūda pie CheckAutoProcess !!!"));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(sch().tmrD365_Post.enabled());  // the next guarded group still runs
+}
+
+TEST_F(CheckAutoProcessTest, MinutesBeyondAMonthDoNotOverflowTheInterval)
+{
+    QByteArray ini = fullIni(db.path());
+    ini.replace("HorizonAutoApmainaTime=\" 30 \"", "HorizonAutoApmainaTime=40000");
+    writeIni(ini);
+    host->FormActivate();
+    EXPECT_TRUE(sch().tmrHorizonApmaksas.enabled());
+    EXPECT_EQ(sch().tmrHorizonApmaksas.interval(), 40000LL * 60000);
+}
+
+TEST_F(CheckAutoProcessTest, AnEmptyWebSectionIsAKeyWithoutModes)
+{
+    QByteArray ini = fullIni(db.path());
+    ini = ini.left(ini.indexOf("[AutoProcess_WWWExp]")) + "[AutoProcess_WWWExp]\n";
+    writeIni(ini);
+    host->FormActivate();
+    EXPECT_FALSE(logHas("CheckAutoProcess - NOT WWW auto process"));
+    EXPECT_TRUE(logHas("CheckAutoProcess - NOT SetNextTime WWW"));
+    EXPECT_FALSE(sch().WWWDatuApmaina.enabled());
 }
 
 TEST_F(CheckAutoProcessTest, DatabaseThatCannotOpenIsLoggedAndTheTimersStillRun)

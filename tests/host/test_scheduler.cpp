@@ -20,8 +20,12 @@ class SchedulerTest : public HostFixture {
 protected:
     GoodsDb db;
 
-    void configure(const QByteArray& www, const QByteArray& config = {})
+    void configure(QByteArray www, const QByteArray& config = {})
     {
+        // Start writes the four modes together; a set-up names only those it cares about.
+        for (const char* mode : {"AutoPrecuAtlikumi", "AutoKlasifikatori", "AutoSanemt", "VestureTips"})
+            if (!www.contains(QByteArray(mode) + '='))
+                www += QByteArray(mode) + "=0\n";
         writeIni("[AutoProcess_Config]\nDatuBaze=" + db.path().toUtf8()
                  + "\nTempDir=/tmp\nNeveiktLaiksNo=00:00\nNeveiktLaiksLidz=00:00\n"
                  + (config.contains("EdisoftAutoImport") ? QByteArray() : QByteArray("EdisoftAutoImport=false\nTelemaaAutoImports=false\n"))

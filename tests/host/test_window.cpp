@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
@@ -386,7 +387,7 @@ TEST_F(WindowTest, ApplyRefillsTheControls)
     EXPECT_EQ(edit("edHorizonTime")->text(), QStringLiteral("50"));
 
     EXPECT_EQ(chosen("rdD365_GetVisparejieDati"), 1);
-    EXPECT_EQ(edit("edD365_GetPlkstVisparejie")->text(), QStringLiteral("06:30"));  // one-digit hour aligned
+    EXPECT_EQ(edit("edD365_GetPlkstVisparejie")->text(), QStringLiteral("6:30"));  // a plain edit keeps what is stored
     EXPECT_EQ(chosen("rdD365_GetAkcijuDati"), 2);
     EXPECT_EQ(edit("edD365_GetTimeAkcijas")->text(), QStringLiteral("120"));
     EXPECT_EQ(chosen("rdD365_GetPavadzimjuDati"), 2);
@@ -442,4 +443,53 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+TEST_F(WindowTest, EditsCountAtOnceForTheTimersWithoutStart)
+{
+    const AutoProcessSettings& s = host->settings();
+    check("chkEdisoftAuto")->click();
+    EXPECT_TRUE(s.EdisoftAutoImport);
+    check("chkEdisoftAuto")->click();
+    EXPECT_FALSE(s.EdisoftAutoImport);
+    edit("shNeveiktLaiksNo")->setText(QStringLiteral("01:15"));
+    EXPECT_EQ(s.NeveiktLaiksNo, QStringLiteral("01:15"));
+    edit("edDatuBaze")->setText(missingDatabase());
+    EXPECT_EQ(s.DatuBaze, missingDatabase());
+    choose("rdAtlikumi", 2);
+    EXPECT_EQ(s.AutoPrecuAtlikumi, 2);
+    // Nothing is written until Start.
+    EXPECT_FALSE(QFile::exists(iniPath()));
+}
+
+TEST_F(WindowTest, StoredValuesOutsideTheControlsAreShownSoundly)
+{
+    {
+        RegistryKey a(*registry);
+        ASSERT_TRUE(a.OpenKey(QStringLiteral("AutoProcess_Config"), true));
+        a.WriteString(QStringLiteral("DatuBaze"), missingDatabase());
+        a.WriteBool(QStringLiteral("EdisoftAutoImport"), false);
+        a.WriteBool(QStringLiteral("TelemaaAutoImports"), false);
+        a.WriteInteger(QStringLiteral("D365_GetVisparejieDati"), 2);  // every 20 minutes; the clock text is only shown
+        a.WriteString(QStringLiteral("D365_GetVisparejieDatiTime"), QStringLiteral("20"));
+        a.WriteString(QStringLiteral("D365_GetVisparejieDatiPlkst"), QStringLiteral("123:456"));
+        a.WriteInteger(QStringLiteral("D365_GetAkcijuDati"), 0);
+        a.WriteInteger(QStringLiteral("D365_GetPavadzimjuDati"), 0);
+        RegistryKey w(*registry);
+        ASSERT_TRUE(w.OpenKey(QStringLiteral("AutoProcess_WWWExp"), true));
+        w.WriteInteger(QStringLiteral("AutoPrecuAtlikumi"), 3);
+        w.WriteInteger(QStringLiteral("AutoKlasifikatori"), 0);
+        w.WriteInteger(QStringLiteral("AutoSanemt"), 0);
+        w.WriteInteger(QStringLiteral("VestureTips"), 0);
+    }
+    host->CheckAutoProcess();
+    // An index past the last item chooses the last, so Start saves a real one.
+    EXPECT_EQ(chosen("rdAtlikumi"), 2);
+    // The D365 clock fields are plain edits: no mask pads or cuts what is stored.
+    EXPECT_TRUE(edit("edD365_GetPlkstVisparejie")->inputMask().isEmpty());
+    EXPECT_EQ(edit("edD365_GetPlkstVisparejie")->text(), QStringLiteral("123:456"));
+    child<QPushButton>("btStart")->click();
+    QSettings ini(iniPath(), QSettings::IniFormat);
+    EXPECT_EQ(ini.value("AutoProcess_WWWExp/AutoPrecuAtlikumi").toInt(), 2);
+    EXPECT_EQ(ini.value("AutoProcess_Config/D365_GetVisparejieDatiPlkst").toString(), QStringLiteral("123:456"));
 }

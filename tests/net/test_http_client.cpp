@@ -4,7 +4,9 @@
 #include "net/HttpClient.h"
 
 #include <QElapsedTimer>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 TEST(HttpClient, SendsMethodHeadersBodyAndBasicCredentials)
 {
@@ -71,4 +73,54 @@ TEST(HttpClient, TransportFailuresThrow)
     t.start();
     EXPECT_THROW(HttpClient().send(r), NetError);
     EXPECT_LT(t.elapsed(), 5000);
+}
+
+// The read time-out is a wait for the next byte, not a cap on the whole reply.
+TEST(HttpClient, ReadTimeOutIsAWaitForTheNextByte)
+{
+    struct Case {
+        const char* name;
+        int chunks;        // bytes sent, one every intervalMs
+        int intervalMs;
+        bool stallAfter;   // then silence until the call gives up
+        int timeoutMs;
+        int totalTimeoutMs;
+        bool arrives;
+    };
+    const Case cases[] = {
+        {"a slow reply that keeps coming arrives whole", 8, 200, false, 700, 30000, true},
+        {"a reply that stops half way ends the call", 3, 50, true, 700, 30000, false},
+        {"the overall cap ends a trickle", 40, 100, false, 700, 1200, false},
+    };
+    for (const Case& c : cases) {
+        FakeHttpServer fake;
+        fake.Get("/slow", [&c](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("text/plain", [&c](size_t offset, httplib::DataSink& sink) {
+                if (offset < static_cast<size_t>(c.chunks)) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(c.intervalMs));
+                    return sink.write("x", 1);
+                }
+                if (c.stallAfter)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+                sink.done();
+                return true;
+            });
+        });
+        fake.start();
+        HttpRequest r;
+        r.url = fake.url("/slow");
+        r.timeoutMs = c.timeoutMs;
+        r.totalTimeoutMs = c.totalTimeoutMs;
+        QElapsedTimer t;
+        t.start();
+        if (c.arrives) {
+            HttpResponse res;
+            EXPECT_NO_THROW(res = HttpClient().send(r)) << c.name;
+            EXPECT_EQ(res.body, QByteArray(c.chunks, 'x')) << c.name;
+            EXPECT_GT(t.elapsed(), c.timeoutMs) << c.name;  // longer in all than the read time-out
+        } else {
+            EXPECT_THROW(HttpClient().send(r), NetError) << c.name;
+            EXPECT_LT(t.elapsed(), 3500) << c.name;
+        }
+    }
 }

@@ -551,3 +551,16 @@ TEST_F(HorizonTest, NullTextsAndNumericCodesAreReadSafely)
     EXPECT_EQ(unmatchedLines(), QStringList{"Nav atrasts pamatojumā ID | Kods=E100 | Pamat= Datums=2024-09-05"});
     EXPECT_EQ(db->count("O_APMAKS", "APMAKS_DOK='4711'"), 1);
 }
+
+TEST_F(HorizonTest, ANullDocumentNumberIsTheEmptyTextSoARerunBooksNothingNew)
+{
+    QJsonObject row = payment("2024-09-05", 15.5, "ID 123456", "E100", "");
+    QJsonObject pdok = row["PDOK"].toObject();
+    pdok["BK"] = QJsonObject{{"DAR_REGNUM", QJsonValue::Null}};
+    row["PDOK"] = pdok;
+    answer(200, answerOf({row}));
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(run());
+    EXPECT_EQ(db->count("O_APMAKS"), 1);
+    EXPECT_EQ(db->count("O_APMAKS", "APMAKS_DOK=''"), 1);
+}

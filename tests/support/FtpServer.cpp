@@ -1,13 +1,12 @@
 #include "FtpServer.h"
 
+#include "ChildProcess.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
 #include <csignal>
-#include <linux/close_range.h>
-#include <sys/prctl.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -16,20 +15,6 @@ namespace {
 std::runtime_error failure(const QString& text)
 {
     return std::runtime_error(text.toStdString());
-}
-
-// A child must not hold the files of this process (the embedded Firebird engine keeps its
-// database file locked through an open descriptor): every inherited descriptor above the
-// standard three closes at exec. And a server must not outlive a test that crashed.
-void closeOnExec(QProcess& p)
-{
-    p.setChildProcessModifier([] {
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
-            for (int fd = 3; fd < 4096; ++fd)
-                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        }
-    });
 }
 
 }  // namespace

@@ -23,9 +23,16 @@ GoodsDb::~GoodsDb()
 FbDatabase& GoodsDb::connection()
 {
     if (!connection_.isOpen())
-        connection_.attach(path_, QStringLiteral("SYSDBA"), QStringLiteral("masterkey"),
+        connection_.attach(address(), QStringLiteral("SYSDBA"), password_,
                            charset_ == Charset::Utf8 ? QStringLiteral("UTF8") : QStringLiteral("WIN1257"));
     return connection_;
+}
+
+void GoodsDb::serveThrough(const QString& address, const QString& password)
+{
+    close();
+    address_ = address;
+    password_ = password;
 }
 
 void GoodsDb::exec(const QString& sql, const QVariantHash& params)

@@ -18,6 +18,10 @@ public:
     ~GoodsDb();
 
     QString path() const { return path_; }
+    // Where the host finds it: the file, or its address on a server after serveThrough().
+    QString address() const { return address_.isEmpty() ? path_ : address_; }
+    // From now on the database is reached through a Firebird server, by the test as by the host.
+    void serveThrough(const QString& address, const QString& password);
     QString dir() const { return dir_.path(); }
 
     // A separate attachment for checks and set-up, outside the host's transaction; every
@@ -32,5 +36,7 @@ private:
     QTemporaryDir dir_;
     QString path_;
     Charset charset_;
+    QString address_;
+    QString password_ = QStringLiteral("masterkey");
     FbDatabase connection_{FbDatabase::Commit::PerStatement};
 };

@@ -1,5 +1,7 @@
 #include "MariaDbServer.h"
 
+#include "ChildProcess.h"
+
 #include "db/SqlQuery.h"
 
 #include <QDir>
@@ -10,33 +12,13 @@
 #include <QSqlError>
 #include <QStandardPaths>
 #include <QThread>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <fcntl.h>
 #include <csignal>
-#include <linux/close_range.h>
-#include <sys/prctl.h>
 #include <stdexcept>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
 int instances = 0;
-
-// A child must not hold the files of this process (the embedded Firebird engine keeps its
-// database file locked through an open descriptor): every inherited descriptor above the
-// standard three closes at exec. And a server must not outlive a test that crashed.
-void closeOnExec(QProcess& p)
-{
-    p.setChildProcessModifier([] {
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
-            for (int fd = 3; fd < 4096; ++fd)
-                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        }
-    });
-}
 
 std::runtime_error failure(const QString& text)
 {
@@ -56,39 +38,6 @@ QString executable(const QString& name)
 bool runningAsRoot()
 {
     return ::geteuid() == 0;
-}
-
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;
-    socklen_t len = sizeof(a);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a)) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        throw failure(QStringLiteral("no free port"));
-    }
-    const int port = ntohs(a.sin_port);
-    ::close(fd);
-    return port;
-}
-
-bool accepts(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0;
-    ::close(fd);
-    return ok;
 }
 
 // Options shared by the template's install and every server made from it.
@@ -197,7 +146,7 @@ void MariaDbServer::start()
     if (isRunning())
         return;
     if (port_ == 0)
-        port_ = freePort();
+        port_ = freeLoopbackPort();
     process_ = std::make_unique<QProcess>();
     closeOnExec(*process_);
     process_->setProcessChannelMode(QProcess::MergedChannels);
@@ -207,7 +156,7 @@ void MariaDbServer::start()
         throw failure(QStringLiteral("mariadbd did not start"));
     QElapsedTimer waited;
     waited.start();
-    while (!accepts(port_)) {
+    while (!acceptsOnLoopback(port_)) {
         if (process_->state() == QProcess::NotRunning || waited.elapsed() > 60000) {
             QFile log(dir_.filePath(QStringLiteral("error.log")));
             log.open(QIODevice::ReadOnly);

@@ -7,6 +7,12 @@ With TLS (the default) a self-signed certificate for 127.0.0.1 is made at start
 (or FILE is used when it exists) and the server offers explicit TLS (AUTH TLS)
 on the control and data channels. --plain serves FTP without TLS. Port 0 takes
 a free port. When the server listens it prints "PORT <n>" on one line.
+
+Faults a test can set up in the served folder:
+- a folder holding a file named ".readonly" takes no uploads, deletions, renames or
+  new folders (a folder the user may not write);
+- a file F beside a file "F.cut" is sent only half-way, while SIZE gives its whole
+  size (a download cut short).
 """
 
 import argparse
@@ -40,6 +46,32 @@ def make_certificate(path):
         f.write(crypto.dump_certificate(crypto.FILETYPE_PEM, cert))
 
 
+class ReadOnlyMarkerAuthorizer(DummyAuthorizer):
+    def has_perm(self, username, perm, path=None):
+        if path is not None and perm in "adfmwM":
+            if os.path.exists(os.path.join(os.path.dirname(path), ".readonly")):
+                return False
+        return super().has_perm(username, perm, path)
+
+
+class CutDownloads:
+    def ftp_RETR(self, file):
+        if os.path.exists(file + ".cut"):
+            with open(file, "rb") as f:
+                data = f.read()
+            self.push_dtp_data(data[: len(data) // 2], isproducer=False, cmd="RETR")
+            return file
+        return super().ftp_RETR(file)
+
+
+class PlainHandler(CutDownloads, FTPHandler):
+    pass
+
+
+class TlsHandler(CutDownloads, TLS_FTPHandler):
+    pass
+
+
 class EagerTlsDtpHandler(TLS_DTPHandler):
     # libcurl starts the data channel handshake as soon as it connects, before the
     # transfer command arrives; the handshake must be read meanwhile.
@@ -57,17 +89,17 @@ def main():
     p.add_argument("--cert")
     args = p.parse_args()
 
-    authorizer = DummyAuthorizer()
+    authorizer = ReadOnlyMarkerAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
 
     if args.plain:
-        handler = FTPHandler
+        handler = PlainHandler
     else:
         cert = args.cert or os.path.join(args.root, "..", "ftp-server.pem")
         cert = os.path.abspath(cert)
         if not os.path.exists(cert):
             make_certificate(cert)
-        handler = TLS_FTPHandler
+        handler = TlsHandler
         handler.certfile = cert
         handler.dtp_handler = EagerTlsDtpHandler
     handler.authorizer = authorizer

@@ -126,8 +126,9 @@ TEST_F(WebShopEntries, ExpTipsDecidesWhichJobsRun)
         return lines.indexOf(QRegularExpression(".*" + QRegularExpression::escape(text) + "$"));
     };
     EXPECT_LT(at("WWW Sāk sarakstu sūtīšanu ... ExpTips=2"), at("Sāk SendKlasifOC_3 ..."));
-    EXPECT_LT(at("Sāk SendKlasifOC_3 ..."), at("SendPrecesOC_3_FD" + kNotAvailable));
-    EXPECT_LT(at("SendPrecesOC_3_FD" + kNotAvailable), at("SendSpecCenasOC_3" + kNotAvailable));
+    EXPECT_LT(at("Sāk SendKlasifOC_3 ..."), at("WWW Sāk SendPrecesOC_3_FD ..."));
+    EXPECT_LT(at("WWW Sāk SendPrecesOC_3_FD ..."), at("WWW Beidz SendPrecesOC_3_FD"));
+    EXPECT_LT(at("WWW Beidz SendPrecesOC_3_FD"), at("SendSpecCenasOC_3" + kNotAvailable));
     EXPECT_LT(at("SendSpecCenasOC_3" + kNotAvailable), at("Beidz SendKlasifOC_3"));
     EXPECT_LT(at("Beidz SendKlasifOC_3"), at("WWW Saraksti aizsūtīti"));
     EXPECT_EQ(at("SendKlientiOC_3" + kNotAvailable), -1);

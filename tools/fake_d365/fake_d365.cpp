@@ -1,7 +1,8 @@
 // Demo stand-in for Dynamics 365: an OAuth token endpoint and the one business endpoint,
 // answering the fetch operations with a handful of records that fit the demo goods
 // database (scripts/demo/goods_data.py): its suppliers, customers, goods groups and goods,
-// plus a few new ones.
+// plus a few new ones; sales and purchase prices, promotions, and one document of each
+// kind (receipt, return, store sale, transfer).
 //
 //   varnis-fake-d365 [--port 18365] [--client-id ID] [--secret S] [--products N]
 //
@@ -9,8 +10,11 @@
 //   POST /api/services/VarnisServices/Request    {"_requestBody": {"Request": "<operation JSON>"}}
 //
 // --products N adds N generated products to GetK42Products (for trying larger loads).
+// Posted documents are accepted, all but the receipt ZP-004531, which is refused with
+// status 0 and a message.
 
 #include <QByteArray>
+#include <QDate>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -264,6 +268,90 @@ QJsonArray schedules()
     };
 }
 
+// Dates of the promotions and documents, around the day the fake was started.
+QString isoDay(int offset)
+{
+    return QDate::currentDate().addDays(offset).toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("T00:00:00");
+}
+
+// Sales prices: level 3 (and 11) of "Top" goods at high risk is the level the central
+// warehouse (department 2) sells at; the others set levels 4, 7 and 6.
+QJsonArray prices()
+{
+    auto price = [](const char* product, const char* brand, const char* risk, const QJsonValue& value) {
+        return QJsonObject{{"Product", product}, {"BrandType", brand}, {"PriceLevelType", risk}, {"SalesPrice", value}};
+    };
+    return QJsonArray{
+        price("P100100", "Top", "PriceHighRisk", 0.59), price("P100101", "Top", "PriceHighRisk", 0.99),
+        price("P100108", "Top", "PriceHighRisk", "0,89"), price("P100109", "Top", "PriceMediumRisk", 0.95),
+        price("P100110", "Top", "PriceLowRisk", 0.99),   price("P100111", "Private", "", 0.49),
+        price("P100112", "Top", "PriceNoRisk", 9.99),  // no level for it: nothing changes
+    };
+}
+
+QJsonArray purchPrices()
+{
+    return QJsonArray{
+        QJsonObject{{"Product", "P100100"}, {"PurchPrice", 0.41}, {"PromoPrice", "false"}},
+        QJsonObject{{"Product", "P100101"}, {"PurchPrice", "0,69"}, {"PromoPrice", "true"}},
+    };
+}
+
+QJsonObject promotion(const char* product, const char* type, const char* status, double price, const char* name)
+{
+    return QJsonObject{{"Product", product},      {"PromoType", type},          {"PromoStatus", status},
+                       {"PromoPrice", price},     {"PromoDesignation", QString::fromUtf8(name)},
+                       {"FromDatePromo", isoDay(-2)}, {"ToDatePromo", isoDay(12)}};
+}
+
+QJsonArray promotions()
+{
+    return QJsonArray{
+        promotion("P100102", "Top", "Active", 0.45, "Piena nedēļa"),
+        promotion("P100103", "Local", "Approved", 0.69, "Vietējais \"Svaigs\" piedāvājums"),
+        promotion("P100104", "Top", "Closed", 0.30, "Beigusies akcija"),
+    };
+}
+
+QJsonObject documentLine(const char* product, double qty)
+{
+    return QJsonObject{{"Product", product}, {"Qty", qty}};
+}
+
+QJsonArray purchaseOrders()
+{
+    return QJsonArray{
+        QJsonObject{{"RecId", "5637144576"}, {"ReturnOrder", "false"}, {"ISNDepartment", 2}, {"OrderAccount", "V000102"},
+                    {"InvoiceId", "ZP-2026-0412"}, {"DeliveryDate", isoDay(-1)}, {"InvoiceDate", isoDay(-2)},
+                    {"line", QJsonArray{documentLine("P100100", 48), documentLine("P100101", 24),
+                                        documentLine("P900001", 12)}}},
+        QJsonObject{{"RecId", "5637144577"}, {"ReturnOrder", "true"}, {"ISNDepartment", 2}, {"OrderAccount", "V000102"},
+                    {"InvoiceId", "AT-2026-0031"}, {"DeliveryDate", isoDay(-1)}, {"InvoiceDate", isoDay(-1)},
+                    {"line", QJsonArray{documentLine("P100102", 3)}}},
+    };
+}
+
+QJsonArray storeSales()
+{
+    auto sold = [](const char* product, double qty, double price) {
+        return QJsonObject{{"Product", product}, {"Qty", qty}, {"SalesPrice", price}};
+    };
+    return QJsonArray{QJsonObject{{"RecId", "5637150001"}, {"ISNDepartment", 3}, {"OrderAccount", "C000221"},
+                                  {"InvoiceId", "RIGA-Z-0087"}, {"InvoiceDate", isoDay(-1)},
+                                  {"line", QJsonArray{sold("P100100", 6, 0.59), sold("P100108", 2, 0.89)}}}};
+}
+
+QJsonArray transfers()
+{
+    auto moved = [](const char* product, double qty, const char* certificate) {
+        return QJsonObject{{"Product", product}, {"Qty", qty}, {"Certificate", QString::fromUtf8(certificate)}};
+    };
+    return QJsonArray{QJsonObject{{"RecId", "5637160001"}, {"JournalId", "PAR-2026-0190"}, {"TransDate", isoDay(-1)},
+                                  {"ISNDepartmentFrom", 2}, {"ISNDepartmentTo", 3},
+                                  {"line", QJsonArray{moved("P100100", 12, ""),
+                                                      moved("P100105", 6, "PVD atzinums 2024/118")}}}};
+}
+
 QString listOf(const QString& operation)
 {
     static const std::map<QString, QString> lists = {
@@ -287,6 +375,22 @@ void logLine(const QString& text)
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&t));
     std::printf("%s %s\n", stamp, text.toUtf8().constData());
     std::fflush(stdout);
+}
+
+// The one document number the demo's service refuses, as D365 does with bad data.
+const char* const kRefusedDocument = "ZP-004531";
+
+// A posted document: accepted, unless it is the refused one.
+std::string postReply(const QString& operation, const QJsonArray& elements)
+{
+    const QJsonObject first = elements.isEmpty() ? QJsonObject() : elements.first().toObject();
+    const QString number = first.value(first.contains("JournalId") ? "JournalId" : "PackingSlipNum").toString();
+    if (number == QLatin1String(kRefusedDocument)) {
+        logLine(QStringLiteral("%1 %2: refused").arg(operation, number));
+        return R"({"data":[{"StatusCode":0,"Message":"Piegādātāja pavadzīme jau ir reģistrēta"}]})";
+    }
+    logLine(QStringLiteral("%1 %2: accepted, %3 lines").arg(operation, number).arg(elements.size()));
+    return R"({"data":[{"StatusCode":1,"Message":"Dokuments saņemts"}]})";
 }
 
 }  // namespace
@@ -317,7 +421,9 @@ int main(int argc, char** argv)
     std::map<QString, QJsonArray> data = {
         {"GetK42Vendors", vendors()},   {"GetK42Customers", customers()}, {"GetCategories", categories()},
         {"GetK42Products", products(generated)}, {"GetCatSort", catSort()},  {"GetItemSort", itemSort()},
-        {"GetVENDGR", schedules()}};
+        {"GetVENDGR", schedules()},     {"GetPrices", prices()},           {"GetPurchPrices", purchPrices()},
+        {"GetPromoPeriod", promotions()}, {"GetPromoPeriodA", promotions()}, {"GetPurchaseOrders", purchaseOrders()},
+        {"GetStoreSales", storeSales()}, {"GetTransfers", transfers()}};
     std::mutex mutex;
 
     httplib::Server server;
@@ -353,8 +459,7 @@ int main(int argc, char** argv)
         }
         const QString operation = inner.keys().first();
         if (operation.startsWith("Post")) {
-            logLine(QStringLiteral("%1: accepted").arg(operation));
-            res.set_content(R"({"data":[{"StatusCode":1,"Message":"Dokuments saņemts"}]})", "application/json");
+            res.set_content(postReply(operation, inner.value(operation).toArray()), "application/json");
             return;
         }
         std::lock_guard<std::mutex> lock(mutex);
