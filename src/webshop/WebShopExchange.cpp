@@ -1,11 +1,13 @@
 #include "WebShopExchange.h"
 
-#include "platform/NotAvailable.h"
-
 #include "CatalogueExport.h"
 #include "CustomerBalances.h"
 #include "SpecialPrices.h"
+#include "CustomerExport.h"
+#include "CustomerImport.h"
+#include "OrderImport.h"
 #include "StockExport.h"
+#include "WebCustomerIndex.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
 #include "db/SqlQuery.h"
@@ -203,13 +205,6 @@ void WebShopExchange::SendAtlikumiOC_3()
     StockExport(ctx_, connection_, settings_, options_).run();
 }
 
-void WebShopExchange::unavailable(const QString& name)
-{
-    // Asked for and not done.
-    ctx_.log.WriteLog(notAvailableLine(name));
-    ctx_.report.fail(notAvailableLine(name));
-}
-
 void WebShopExchange::SendPrecesOC_3_FD()
 {
     CatalogueExport(ctx_, connection_, settings_, options_).run();
@@ -217,7 +212,7 @@ void WebShopExchange::SendPrecesOC_3_FD()
 
 void WebShopExchange::SendKlientiOC_3()
 {
-    unavailable(QStringLiteral("SendKlientiOC_3"));
+    CustomerExport(ctx_, connection_, settings_).run();
 }
 
 void WebShopExchange::SendSpecCenasOC_3()
@@ -227,13 +222,13 @@ void WebShopExchange::SendSpecCenasOC_3()
 
 void WebShopExchange::ReceiveOrdersOC_3()
 {
-    unavailable(QStringLiteral("ReceiveOrdersOC_3"));
+    OrderImport(ctx_, connection_, settings_, options_).run();
 }
 
 bool WebShopExchange::ReceiveKlientiOC_3()
 {
-    unavailable(QStringLiteral("ReceiveKlientiOC_3"));
-    return false;
+    WebCustomerIndex index;
+    return CustomerImport(ctx_, connection_, settings_, index).run();
 }
 
 void WebShopExchange::SendKlAtlikumiOC_3FD()

@@ -47,13 +47,11 @@ private:
     void writeRunMark(const QString& name);
 
     void SendPrecesOC_3_FD();    // the product catalogue
-    // Jobs that arrive later; until then each says it is not there.
-    void SendKlientiOC_3();
-    void SendSpecCenasOC_3();
-    void ReceiveOrdersOC_3();
-    bool ReceiveKlientiOC_3();   // false while it is not there
-    void SendKlAtlikumiOC_3FD();
-    void unavailable(const QString& name);
+    void SendKlientiOC_3();      // customer export
+    void ReceiveOrdersOC_3();    // order import
+    bool ReceiveKlientiOC_3();   // customer import; false when the shop could not be reached
+    void SendSpecCenasOC_3();      // special prices
+    void SendKlAtlikumiOC_3FD();   // customer balances
 
     ExchangeContext& ctx_;
     QString settingsLine_;  // why LoadSettings last stopped

@@ -128,6 +128,8 @@ QStringList MariaDbServer::serverArgs() const
                         QStringLiteral("--skip-name-resolve"),
                         QStringLiteral("--pid-file=") + dir_.filePath(QStringLiteral("mariadbd.pid")),
                         QStringLiteral("--log-error=") + dir_.filePath(QStringLiteral("error.log")),
+                        // Its own place for temporary tables: a shared /tmp may be cleaned under it.
+                        QStringLiteral("--tmpdir=") + dir_.path(),
                         QStringLiteral("--character-set-server=utf8mb4"),
                         QStringLiteral("--collation-server=utf8mb4_general_ci"),
                         // Tests and benchmarks need no durability across a power cut.
