@@ -1,6 +1,10 @@
 // varnis-process: the window by default; --headless and --run for unattended hosts.
+#include "host/ExchangeCatalog.h"
 #include "host/ExchangeRunner.h"
+#include "host/HealthCheck.h"
 #include "host/ProcessHost.h"
+#include "host/RunHistory.h"
+#include "host/StatusReport.h"
 #include "host/Varnisprocessmainform.h"
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
@@ -13,8 +17,38 @@
 #include <cstdio>
 #include <pthread.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
+
+const QString kLogFile = QStringLiteral("VarnisProcess.log");
+
+// --status and --check: the settings file and the run history only, never the goods
+// database, so they answer beside a running host and while its database is down.
+int reportStatus(Registry& registry, bool check, bool json)
+{
+    RunHistory::Options readOnly;
+    readOnly.create = false;
+    RunHistory history(RunHistory::configuredPath(registry, kLogFile), nullptr, readOnly);
+    history.open();
+    const StatusReport status =
+        StatusReport::build(ExchangeCatalog::read(registry), &history, QDateTime::currentDateTime());
+    if (check) {
+        const HealthCheck health = HealthCheck::evaluate(status);
+        std::printf("%s", health.text().toUtf8().constData());
+        return health.exitCode();
+    }
+    const QByteArray out = json ? status.json() : status.text().toUtf8();
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+    return 0;
+}
+
+// The journal stamps each line itself.
+void echoLog(ProcessHost& host)
+{
+    host.log().setEcho(true);
+    host.log().setJournal(ProcessLog::isJournalStream(qgetenv("JOURNAL_STREAM"), STDOUT_FILENO));
+}
 
 // SIGTERM and SIGINT end the event loop, so the host closes its connections cleanly.
 // The signals are blocked before any library starts a thread (the database engine does,
@@ -73,7 +107,14 @@ int main(int argc, char** argv)
     const QCommandLineOption config(QStringLiteral("config"),
                                     QStringLiteral("The settings file (default ~/.config/TOLVERN/VARNIS-A.ini)."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({help, version, headless, run, config});
+    const QCommandLineOption status(QStringLiteral("status"),
+                                    QStringLiteral("Print each exchange's schedule, last success and failure, next due "
+                                                   "time and the last 24 h, from the settings and the run history."));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --status: print it as JSON."));
+    const QCommandLineOption check(QStringLiteral("check"),
+                                   QStringLiteral("Nagios/Icinga check: 0 when every enabled exchange succeeded in time "
+                                                  "and the goods database answered, 1 otherwise."));
+    parser.addOptions({help, version, headless, run, config, status, json, check});
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
         return 2;
@@ -97,6 +138,18 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    const int modes = int(parser.isSet(run)) + int(parser.isSet(headless)) + int(parser.isSet(status))
+        + int(parser.isSet(check));
+    if (modes > 1 || (parser.isSet(json) && !parser.isSet(status))) {
+        std::fprintf(stderr, "Use one of --headless, --run, --status [--json] and --check.\n");
+        return 2;
+    }
+    if (parser.isSet(status) || parser.isSet(check)) {
+        QCoreApplication app(argc, argv);
+        Registry registry(parser.isSet(config) ? parser.value(config) : Registry::defaultPath());
+        return reportStatus(registry, parser.isSet(check), parser.isSet(json));
+    }
+
     const bool withWindow = !parser.isSet(run) && !parser.isSet(headless);
     const sigset_t quitSignals = parser.isSet(run) ? sigset_t{} : blockQuitSignals();
     std::unique_ptr<QCoreApplication> app = withWindow ? std::make_unique<QApplication>(argc, argv)
@@ -110,25 +163,37 @@ int main(int argc, char** argv)
 
     Registry registry(parser.isSet(config) ? parser.value(config) : Registry::defaultPath());
     SystemClock clock;
-    ProcessHost host(registry, clock);
+    ProcessHost host(registry, clock, kLogFile);
 
     if (parser.isSet(run)) {
-        host.log().setEcho(true);
+        echoLog(host);
         host.FormCreate();
+        host.warnIfConfigReadable();
+        host.monitor().openHistory(HostMonitor::Role::OneRun);
         host.CheckAutoProcess();
         host.scheduler().stopAll();  // one run, no timers
         return static_cast<int>(ExchangeRunner(host).run(runName));
     }
     if (parser.isSet(headless)) {
-        host.log().setEcho(true);
+        echoLog(host);
         host.FormCreate();
+        host.warnIfConfigReadable();
+        host.monitor().openHistory(HostMonitor::Role::Service);
         host.FormActivate();
+        // After the apply step, so that the first answer already tells what it did.
+        host.monitor().startMonitoring();
         const int rc = execUnlessQuit(*app);
+        host.monitor().shutdown();
         host.log().WriteLog(QStringLiteral("Process beidzas"));
         return rc;
     }
 
     TVarnisProcessMain window(host);
+    host.warnIfConfigReadable();
+    host.monitor().openHistory(HostMonitor::Role::Service);
+    host.monitor().startMonitoring();
     window.show();
-    return execUnlessQuit(*app);
+    const int rc = execUnlessQuit(*app);
+    host.monitor().shutdown();
+    return rc;
 }

@@ -18,6 +18,7 @@ ExchangeRunner::Result ExchangeRunner::run(const QString& name)
         return Result::UnknownName;
     RunReport& report = host_.report();
     report.begin();
+    const RunRecorder::TriggerScope command(host_.recorder(), RunTrigger::Command);
     bool returned = false;
     try {
         returned = runNamed(name);

@@ -124,10 +124,13 @@ QString ExchangeScheduler::timeText(Scheduled which) const
 
 bool ExchangeScheduler::CheckDBConnection()
 {
-    if (dati_.probe())
-        return true;
-    log_.WriteLog(L("DB konekcijas atjaunošana ..."));
-    return dati_.ConnectDatabase(settings_.DatuBaze, settings_.TempDir);
+    bool answered = dati_.probe();
+    if (!answered) {
+        log_.WriteLog(L("DB konekcijas atjaunošana ..."));
+        answered = dati_.ConnectDatabase(settings_.DatuBaze, settings_.TempDir);
+    }
+    Q_EMIT databaseChecked(answered);
+    return answered;
 }
 
 bool ExchangeScheduler::insideNoExchangePeriod() const

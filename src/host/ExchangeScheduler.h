@@ -62,6 +62,11 @@ public:
     ExchangeTimer tmrD365_Get;
     ExchangeTimer tmrD365_Post;
 
+Q_SIGNALS:
+    // Every database check of a tick, with its outcome after the one reconnect.
+    void databaseChecked(bool answered);
+
+public:
     std::array<ExchangeTimer*, 6> timers() { return {&WWWDatuApmaina, &TelemaaEdisoftLaiks, &tmrEquinox,
                                                       &tmrHorizonApmaksas, &tmrD365_Get, &tmrD365_Post}; }
     void stopAll();

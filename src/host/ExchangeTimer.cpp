@@ -1,5 +1,6 @@
 #include "ExchangeTimer.h"
 
+#include <algorithm>
 #include <limits>
 
 ExchangeTimer::ExchangeTimer(const QString& name, qint64 intervalMs, QObject* parent)
@@ -26,6 +27,15 @@ void ExchangeTimer::setInterval(qint64 intervalMs)
     update();
 }
 
+qint64 ExchangeTimer::remainingMs() const
+{
+    if (!enabled_ || interval_ <= 0 || !timer_.isActive())
+        return -1;
+    // The pieces after the running one, and what is left of it.
+    const qint64 piece = std::min<qint64>(remaining_, std::numeric_limits<int>::max());
+    return remaining_ - piece + std::max(0, timer_.remainingTime());
+}
+
 void ExchangeTimer::update()
 {
     // Restarting counts a full interval from now, as a re-enabled window timer does.
@@ -34,6 +44,7 @@ void ExchangeTimer::update()
         startPiece();
     else
         timer_.stop();
+    Q_EMIT countdownChanged();
 }
 
 void ExchangeTimer::startPiece()
@@ -52,5 +63,6 @@ void ExchangeTimer::pieceElapsed()
     remaining_ = interval_;
     if (enabled_ && interval_ > 0)
         startPiece();
+    Q_EMIT countdownChanged();
     Q_EMIT timeout();
 }

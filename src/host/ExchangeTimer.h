@@ -16,9 +16,13 @@ public:
     qint64 interval() const { return interval_; }
     void setEnabled(bool enabled);
     void setInterval(qint64 intervalMs);
+    // Until the next timeout; -1 while disabled.
+    qint64 remainingMs() const;
 
 Q_SIGNALS:
     void timeout();
+    // Enabled, disabled or started a new interval: the next timeout moved.
+    void countdownChanged();
 
 private:
     void update();

@@ -7,6 +7,8 @@
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 
+#include "Secrets.h"
+
 namespace {
 
 // A guarded group: an error abandons the rest of the group silently.
@@ -28,11 +30,17 @@ ProcessHost::ProcessHost(Registry& registry, Clock& clock, const QString& logFil
     dati_ = std::make_unique<TMainFormDati>(log_, dialogs_, clock_);
     scheduler_ = std::make_unique<ExchangeScheduler>(settings_, registry_, clock_, log_, busy_, *dati_);
     ownExchanges_ = std::make_unique<HostExchanges>(context());
-    scheduler_->setExchanges(ownExchanges_.get());
+    recorder_ = std::make_unique<RunRecorder>(report_, clock_);
+    recorder_->setInner(ownExchanges_.get());
+    scheduler_->setExchanges(recorder_.get());
+    connect(&log_, &ProcessLog::lineWritten, recorder_.get(), &RunRecorder::noteLogLine);
+    monitor_ = std::make_unique<HostMonitor>(registry_, clock_, log_, *recorder_, *scheduler_, settings_, logFile);
+    readLogRotation();
 }
 
 ProcessHost::~ProcessHost()
 {
+    monitor_.reset();
     scheduler_.reset();
     ownExchanges_.reset();
     dati_.reset();
@@ -40,7 +48,29 @@ ProcessHost::~ProcessHost()
 
 void ProcessHost::setExchanges(Exchanges* exchanges)
 {
-    scheduler_->setExchanges(exchanges ? exchanges : ownExchanges_.get());
+    recorder_->setInner(exchanges ? exchanges : ownExchanges_.get());
+}
+
+void ProcessHost::readLogRotation()
+{
+    // [AutoProcess_Config] LogMaxMB (0: never rotate) and LogFailuSkaits, read once at start.
+    qint64 maxBytes = LogFile::kDefaultMaxBytes;
+    int keep = LogFile::kDefaultKeep;
+    RegistryKey a(registry_);
+    if (a.OpenKey(RegistryKeys::AutoProcessConfig, false)) {
+        if (a.ValueExists(QStringLiteral("LogMaxMB")))
+            guarded([&] { maxBytes = qint64(a.ReadInteger(QStringLiteral("LogMaxMB"))) * 1024 * 1024; });
+        if (a.ValueExists(QStringLiteral("LogFailuSkaits")))
+            guarded([&] { keep = a.ReadInteger(QStringLiteral("LogFailuSkaits")); });
+    }
+    log_.file().setRotation(maxBytes, keep);
+}
+
+void ProcessHost::warnIfConfigReadable()
+{
+    const QString warning = Secrets::readableFileWarning(registry_);
+    if (!warning.isEmpty())
+        log_.WriteLog(warning);
 }
 
 void ProcessHost::FormCreate()
@@ -136,7 +166,8 @@ void ProcessHost::CheckAutoProcess()
         return;
     }
 
-    dati_->ConnectDatabase(s.DatuBaze, s.TempDir);  // the timers check the connection themselves
+    // The timers check the connection themselves; the monitors hear of it now.
+    monitor_->noteProbe(dati_->ConnectDatabase(s.DatuBaze, s.TempDir));
 
     ExchangeScheduler& sch = *scheduler_;
     {
@@ -228,6 +259,8 @@ void ProcessHost::CheckAutoProcess()
         }
         ownExchanges_->setD365InventoryClients({D365InventPiegadatajs, D365InventPircejs});
     }
+    recorder_->secrets().readFrom(registry_);
+    monitor_->publishDue();
     Q_EMIT settingsChanged();
 }
 
@@ -235,8 +268,9 @@ namespace {
 
 // A test button's run: an error is logged like a timer's, and nothing else stops.
 template <typename F>
-void runButton(Log& log, BusyFlag& busy, const QString& name, F&& run)
+void runButton(Log& log, BusyFlag& busy, RunRecorder& recorder, const QString& name, F&& run)
 {
+    const RunRecorder::TriggerScope button(recorder, RunTrigger::Button);
     try {
         run();
     } catch (const std::exception& e) {
@@ -249,28 +283,40 @@ void runButton(Log& log, BusyFlag& busy, const QString& name, F&& run)
 
 void ProcessHost::btTestEquinoxClick()
 {
-    runButton(log_, busy_, QStringLiteral("btTestEquinoxClick"),
+    runButton(log_, busy_, *recorder_, QStringLiteral("btTestEquinoxClick"),
               [this] { scheduler_->exchanges().EquinoxTestFtp(scheduler_->readEquinoxOptions()); });
 }
 
 void ProcessHost::btTestEdisoftClick()
 {
-    runButton(log_, busy_, QStringLiteral("btTestEdisoftClick"), [this] { scheduler_->exchanges().EdisoftTestImport(); });
+    runButton(log_, busy_, *recorder_, QStringLiteral("btTestEdisoftClick"), [this] { scheduler_->exchanges().EdisoftTestImport(); });
 }
 
 void ProcessHost::btTestTelemaClick()
 {
-    runButton(log_, busy_, QStringLiteral("btTestTelemaClick"), [this] { scheduler_->exchanges().TelemaProcess(); });
+    runButton(log_, busy_, *recorder_, QStringLiteral("btTestTelemaClick"), [this] { scheduler_->exchanges().TelemaProcess(); });
 }
 
 void ProcessHost::btTestWebKlientiClick()
 {
-    runButton(log_, busy_, QStringLiteral("btTestWebKlientiClick"),
+    runButton(log_, busy_, *recorder_, QStringLiteral("btTestWebKlientiClick"),
               [this] { scheduler_->exchanges().ReceiveWebCustomers(); });
 }
 
 void ProcessHost::btEquinoxImportClick()
 {
-    runButton(log_, busy_, QStringLiteral("btEquinoxImportClick"),
+    runButton(log_, busy_, *recorder_, QStringLiteral("btEquinoxImportClick"),
               [this] { scheduler_->exchanges().EquinoxImport(scheduler_->readEquinoxOptions()); });
+}
+
+void ProcessHost::btD365_GetClick()
+{
+    const RunRecorder::TriggerScope button(*recorder_, RunTrigger::Button);
+    scheduler_->tmrD365_GetTimer();
+}
+
+void ProcessHost::btD365PostClick()
+{
+    const RunRecorder::TriggerScope button(*recorder_, RunTrigger::Button);
+    scheduler_->tmrD365_PostTimer();
 }

@@ -2,7 +2,9 @@
 
 #include "AutoProcessSettings.h"
 #include "ExchangeScheduler.h"
+#include "HostMonitor.h"
 #include "ProcessLog.h"
+#include "RunRecorder.h"
 
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
@@ -46,8 +48,11 @@ public:
     void btTestTelemaClick();
     void btTestWebKlientiClick();
     void btEquinoxImportClick();
-    void btD365_GetClick() { scheduler_->tmrD365_GetTimer(); }
-    void btD365PostClick() { scheduler_->tmrD365_PostTimer(); }
+    void btD365_GetClick();
+    void btD365PostClick();
+
+    // One warning line when the settings file holds a password and others may read it.
+    void warnIfConfigReadable();
 
     AutoProcessSettings& settings() { return settings_; }
     // The window calls this after editing the model in code (not needed for plain edits).
@@ -58,6 +63,9 @@ public:
     RunReport& report() { return report_; }
     TMainFormDati& dati() { return *dati_; }
     ExchangeScheduler& scheduler() { return *scheduler_; }
+    // Every exchange call passes through it on its way to the exchanges.
+    RunRecorder& recorder() { return *recorder_; }
+    HostMonitor& monitor() { return *monitor_; }
     Registry& registry() { return registry_; }
     Clock& clock() { return clock_; }
     Dialogs& dialogs() { return dialogs_; }
@@ -79,6 +87,7 @@ private:
     };
 
     void computeNextTimes(const std::initializer_list<Scheduled>& which);
+    void readLogRotation();
 
     Registry& registry_;
     Clock& clock_;
@@ -91,5 +100,7 @@ private:
     std::unique_ptr<TMainFormDati> dati_;
     std::unique_ptr<ExchangeScheduler> scheduler_;
     std::unique_ptr<HostExchanges> ownExchanges_;
+    std::unique_ptr<RunRecorder> recorder_;
+    std::unique_ptr<HostMonitor> monitor_;
     bool activatedOnce_ = false;
 };

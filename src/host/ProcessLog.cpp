@@ -4,10 +4,24 @@
 #include "platform/DateText.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <cstdio>
+#include <sys/stat.h>
 
-ProcessLog::ProcessLog(Clock& clock, QString filePath) : clock_(clock), filePath_(std::move(filePath)) {}
+ProcessLog::ProcessLog(Clock& clock, QString filePath) : clock_(clock), file_(std::move(filePath)) {}
+
+bool ProcessLog::isJournalStream(const QByteArray& journalStream, int fd)
+{
+    const QList<QByteArray> parts = journalStream.split(':');
+    struct stat st {};
+    if (parts.size() != 2 || fstat(fd, &st) != 0)
+        return false;
+    bool okDevice = false;
+    bool okInode = false;
+    const qulonglong device = parts[0].toULongLong(&okDevice);
+    const qulonglong inode = parts[1].toULongLong(&okInode);
+    return okDevice && okInode && device == static_cast<qulonglong>(st.st_dev)
+        && inode == static_cast<qulonglong>(st.st_ino);
+}
 
 void ProcessLog::WriteLog(const QString& message, bool replaceLast)
 {
@@ -19,15 +33,15 @@ void ProcessLog::WriteLog(const QString& message, bool replaceLast)
         + QLatin1Char(' ') + message;
     const QByteArray bytes = line.toUtf8() + '\n';
 
-    QFile file(filePath_);
-    if (file.open(QIODevice::Append | QIODevice::WriteOnly)) {
-        file.write(bytes);
-        file.close();
-    }
+    file_.append(bytes);
     if (echo_) {
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+        QByteArray out = bytes;
+        if (journal_)
+            out = (message.startsWith(QStringLiteral("Kļūda")) ? "<3>" : "") + message.toUtf8() + '\n';
+        std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
         std::fflush(stdout);
     }
+    Q_EMIT lineWritten(message);
 
     const QString first = line.left(kSplitAt);
     const QString rest = line.size() > kSplitAt ? line.mid(kSplitAt) : QString();

@@ -18,7 +18,9 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSpacerItem>
+#include <QHeaderView>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -169,6 +171,13 @@ void TVarnisProcessMain::buildControls()
     pgLappuses->addTab(tabProcess, QStringLiteral("Process"));
     connect(&host_.log(), &ProcessLog::lastLineChanged, this, &TVarnisProcessMain::showLastLine);
 
+    tabStavoklis = buildStatusPage();
+    pgLappuses->addTab(tabStavoklis, QStringLiteral("Stāvoklis"));
+    connect(pgLappuses, &QTabWidget::currentChanged, this, [this](int) {
+        if (pgLappuses->currentWidget() == tabStavoklis)
+            host_.monitor().refresh();
+    });
+
     btStart = new QPushButton(QStringLiteral("Start"), this);
     btStart->setObjectName(QStringLiteral("btStart"));
     connect(btStart, &QPushButton::clicked, this, &TVarnisProcessMain::btStartClick);
@@ -290,6 +299,28 @@ QWidget* TVarnisProcessMain::buildSettingsPage()
     layout->setSpacing(8);
     layout->addLayout(paths);
     layout->addLayout(columns, 1);
+    return page;
+}
+
+QWidget* TVarnisProcessMain::buildStatusPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabStavoklis"));
+    grdStavoklis = new QTableView(page);
+    grdStavoklis->setObjectName(QStringLiteral("grdStavoklis"));
+    // The host keeps the table; it is rebuilt after every run.
+    grdStavoklis->setModel(host_.monitor().statusModel());
+    grdStavoklis->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdStavoklis->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdStavoklis->verticalHeader()->setVisible(false);
+    grdStavoklis->verticalHeader()->setDefaultSectionSize(18);
+    grdStavoklis->horizontalHeader()->setStretchLastSection(true);
+    grdStavoklis->setWordWrap(false);
+    connect(host_.monitor().statusModel(), &QAbstractItemModel::modelReset, grdStavoklis,
+            [this] { grdStavoklis->resizeColumnsToContents(); });
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(grdStavoklis);
     return page;
 }
 

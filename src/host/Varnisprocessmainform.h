@@ -16,6 +16,7 @@ class QListView;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QTableView;
 
 // A titled group of radio items; the chosen item is an index (0 = first, -1 = none).
 class RadioGroupBox : public QGroupBox {
@@ -66,6 +67,7 @@ private:
 
     void buildControls();
     QWidget* buildSettingsPage();
+    QWidget* buildStatusPage();
     QLineEdit* textEdit(const char* name, QString AutoProcessSettings::*value, TextKind kind = TextKind::Plain);
     RadioGroupBox* radioGroup(const char* name, const QString& title, const QStringList& items,
                               int AutoProcessSettings::*value);
@@ -101,6 +103,8 @@ private:
     QWidget* tabIestatisana = nullptr;
     QWidget* tabProcess = nullptr;
     QListView* lstProcess = nullptr;
+    QWidget* tabStavoklis = nullptr;
+    QTableView* grdStavoklis = nullptr;
     QPushButton* btStart = nullptr;
     QPushButton* btClose = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "db/SqlQuery.h"
 #include "platform/Log.h"
+#include "platform/Registry.h"
 #include "platform/RunReport.h"
 
 #include <QAtomicInt>
@@ -118,17 +119,25 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
     s.passive = true;
     s.readTimeoutMs = 60000;
     // Shops' picture servers mostly carry certificates of their own making; they are taken
-    // as they are, like the client this replaces did.
-    s.verifyPeer = false;
+    // as they are unless the options ask for the check.
+    s.verifyPeer = tls_.verify;
+    s.caFile = tls_.caFile;
     // Every connect starts with TLS; only the retry goes without it, so that one failed
-    // attempt does not leave the client on plain FTP for good.
+    // attempt does not leave the client on plain FTP for good. A checked certificate that
+    // failed must not be stepped around in plain text either.
     s.explicitTls = true;
     try {
         ftp_.connect();
         return 0;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         ftp_.disconnect();
+        if (tls_.required || tls_.verify) {
+            failed(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
+            return -1;
+        }
         s.explicitTls = false;
+        log_.WriteLog(QStringLiteral("FTP ar TLS neizdevās, mēģinu bez šifrēšanas (parole tiek sūtīta atklāti): %1")
+                          .arg(errorText(e)));
     }
     try {
         ftp_.connect();
@@ -138,6 +147,22 @@ int WebShopConnection::FtpConnect(const ShopSettings& settings)
         failed(QStringLiteral("Pievienoties pie FTP neizdevās !!!") + errorText(e));
         return -1;
     }
+}
+
+WebShopConnection::FtpTls WebShopConnection::readFtpTls(const RegistryKey& wwwExp)
+{
+    FtpTls tls;
+    auto readBool = [&wwwExp](const char* name, bool& value) {
+        try {
+            value = wwwExp.ReadBool(QString::fromLatin1(name));
+        } catch (const std::exception&) {
+            // missing: the default stays
+        }
+    };
+    readBool("FtpTlsObligats", tls.required);
+    readBool("FtpSertifikatsParbaudit", tls.verify);
+    tls.caFile = wwwExp.ReadString(QStringLiteral("FtpCAFails")).trimmed();
+    return tls;
 }
 
 void WebShopConnection::open(QSqlDatabase& db)

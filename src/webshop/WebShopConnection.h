@@ -7,6 +7,7 @@
 #include <QString>
 
 class Log;
+class RegistryKey;
 class RunReport;
 
 // The shop's MySQL database (the connection fdcOpenCart20) and the picture FTP client.
@@ -27,6 +28,17 @@ public:
     static Address splitMysqlAddress(const QString& value);
     // As above, except that a value containing "ftps:" is the host as a whole.
     static Address splitFtpAddress(const QString& value);
+
+    // How the picture FTP may connect ([WWWExp] FtpTlsObligats, FtpSertifikatsParbaudit,
+    // FtpCAFails). By default a failed TLS login is retried in plain FTP, as the shops'
+    // servers it was made for need.
+    struct FtpTls {
+        bool required = false;  // no plain retry
+        bool verify = false;    // the server's certificate against the system store or caFile
+        QString caFile;
+    };
+    static FtpTls readFtpTls(const RegistryKey& wwwExp);
+    void setFtpTls(const FtpTls& tls) { tls_ = tls; }
 
     // Configures fdcOpenCart20, tests it, then logs in to the picture FTP.
     // 0 when both succeeded, -1 otherwise (the failure is logged).
@@ -68,4 +80,5 @@ private:
     QString failureLine_;
     QString name_;
     FtpClient ftp_;
+    FtpTls tls_;
 };

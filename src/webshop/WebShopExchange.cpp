@@ -100,6 +100,7 @@ void WebShopExchange::readOptions()
     readBool("PrGrupaTrimKods", o.PrGrupaTrimKods);
     readBool("PrInos", o.PrInos);
     readBool("TranspNoWeb", o.TranspNoWeb);
+    connection_.setFtpTls(WebShopConnection::readFtpTls(key));
 }
 
 void WebShopExchange::writeRunMark(const QString& name)

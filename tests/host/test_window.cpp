@@ -4,6 +4,7 @@
 #include "support/Recorders.h"
 
 #include "host/ProcessHost.h"
+#include "host/StatusTableModel.h"
 #include "host/Varnisprocessmainform.h"
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -433,6 +435,45 @@ TEST_F(WindowTest, HiddenButtonsReachTheHost)
         child<QPushButton>(button)->click();
     EXPECT_EQ(exchanges.calls, (QStringList{"TelemaProcess", "ReceiveWebCustomers", "EdisoftTestImport",
                                             "EquinoxTestFtp", "EquinoxImport"}));
+    host->setExchanges(nullptr);
+}
+
+TEST_F(WindowTest, StatusPageShowsTheRunsAndMarksFailedRows)
+{
+    host->monitor().openHistory(HostMonitor::Role::Service, temp.filePath(QStringLiteral("VarnisVesture.sqlite")));
+    RecordingExchanges exchanges;
+    exchanges.results["TelemaProcess"] = 0;
+    exchanges.actions["TelemaProcess"] = [this] { host->log().WriteLog(QStringLiteral("Kļūda pie Telema: 503")); };
+    host->setExchanges(&exchanges);
+    child<QPushButton>("btTestTelema")->click();
+    child<QPushButton>("btTestWebKlienti")->click();
+    QCoreApplication::processEvents();  // the table is rebuilt once the run has ended
+
+    auto* pages = child<QTabWidget>("pgLappuses");
+    ASSERT_EQ(pages->count(), 3);
+    EXPECT_EQ(pages->tabText(2), QStringLiteral("Stāvoklis"));
+    auto* table = child<QTableView>("grdStavoklis");
+    ASSERT_NE(table, nullptr);
+    const QAbstractItemModel* m = table->model();
+    auto row = [m](const QString& label) {
+        for (int r = 0; r < m->rowCount(); ++r)
+            if (m->index(r, StatusTableModel::Exchange).data().toString() == label)
+                return r;
+        return -1;
+    };
+    const int telema = row(QStringLiteral("Telema"));
+    const int customers = row(QStringLiteral("WWW klientu saņemšana"));
+    const int stock = row(QStringLiteral("WWW preču atlikumi"));
+    ASSERT_GE(telema, 0);
+    ASSERT_GE(customers, 0);  // a manual exchange shows once it has run
+    ASSERT_GE(stock, 0);
+    EXPECT_EQ(m->index(telema, StatusTableModel::LastError).data().toString(), QStringLiteral("Kļūda pie Telema: 503"));
+    EXPECT_EQ(m->index(telema, StatusTableModel::Runs24h).data().toString(), QStringLiteral("1 / 1"));
+    EXPECT_EQ(m->index(stock, StatusTableModel::Schedule).data().toString(), QStringLiteral("izslēgta"));
+    EXPECT_TRUE(m->index(telema, 0).data(StatusTableModel::FailingRole).toBool());
+    EXPECT_TRUE(m->index(telema, StatusTableModel::LastError).data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(m->index(customers, 0).data(Qt::BackgroundRole).isValid());
+
     host->setExchanges(nullptr);
 }
 
