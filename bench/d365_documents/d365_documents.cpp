@@ -8,6 +8,8 @@
 //
 // Targets: the import at most 1.3x the direct inserts; peak memory at most 300 MB.
 
+#include "../BenchSupport.h"
+
 #include "support/FakeHttpServer.h"
 
 #include "d365/D365Exchange.h"
@@ -37,22 +39,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class QuietLog : public Log {
-public:
-    void WriteLog(const QString& message, bool) override { last = message; }
-    QString last;
-};
-
-class CountingDialogs : public Dialogs {
-public:
-    void showMessage(const QString& text) override
-    {
-        if (++count <= 3)
-            std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    int count = 0;
-};
 
 constexpr int kGoods = 400;
 
@@ -104,8 +90,8 @@ bool makeDatabase(const QString& path)
 {
     if (QProcess::execute(QStringLiteral(VARNIS_SOURCE_DIR "/scripts/create-goods-db"), {path}) != 0)
         return false;
-    QuietLog log;
-    CountingDialogs dialogs;
+    BenchLog log;
+    BenchDialogs dialogs;
     SystemClock clock;
     TMainFormDati dati(log, dialogs, clock);
     if (!dati.ConnectDatabase(path, QFileInfo(path).path()))
@@ -155,8 +141,8 @@ int main(int argc, char** argv)
     std::printf("d365_documents: %d receipts x %d lines; replies %.1f MB; peak memory before %.1f MB\n", receipts, lines,
                 replyBytes / 1e6, peakKilobytes() / 1024.0);
 
-    QuietLog log;
-    CountingDialogs dialogs;
+    BenchLog log;
+    BenchDialogs dialogs;
     SystemClock clock;
     size_t round = 0;
     FakeHttpServer fake;

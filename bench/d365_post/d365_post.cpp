@@ -4,6 +4,8 @@
 //
 //   bench_d365_post [N [L [ROUNDS [--async]]]]     (default 2,000 x 20, 3 rounds)
 
+#include "../BenchSupport.h"
+
 #include "support/FakeHttpServer.h"
 
 #include "d365/D365Exchange.h"
@@ -27,22 +29,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class QuietLog : public Log {
-public:
-    void WriteLog(const QString& message, bool) override
-    {
-        last = message;
-        lines += message.startsWith(QStringLiteral("Kļūda")) ? 1 : 0;
-    }
-    QString last;
-    int lines = 0;  // error lines
-};
-
-class PrintedDialogs : public Dialogs {
-public:
-    void showMessage(const QString& text) override { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
-};
 
 long peakKilobytes()
 {
@@ -96,8 +82,8 @@ int main(int argc, char** argv)
         key.WriteString("ClientID", "bench");
         key.WriteString("SecretKey", "bench");
     }
-    QuietLog log;
-    PrintedDialogs dialogs;
+    BenchLog log;
+    BenchDialogs dialogs;
     SystemClock clock;
     BusyFlag busy;
     RunReport report;
@@ -162,9 +148,9 @@ int main(int argc, char** argv)
         const auto sent = fake.requests();
         fake.clearRequests();
         marked.open();
-        if (static_cast<int>(sent.size()) != receipts || log.lines > 0 || marked.asInt("N") != receipts) {
+        if (static_cast<int>(sent.size()) != receipts || log.errors > 0 || marked.asInt("N") != receipts) {
             std::fprintf(stderr, "posting sent %zu, marked %d, errors %d: %s\n", sent.size(), marked.asInt("N"),
-                         log.lines, qPrintable(log.last));
+                         log.errors, qPrintable(log.last));
             return 1;
         }
         bodyKb = sent.front().body.size() / 1024.0;

@@ -8,6 +8,8 @@
 //
 // Targets: the rerun at most 2x the floor; peak memory at most 300 MB.
 
+#include "../BenchSupport.h"
+
 #include "support/FakeHttpServer.h"
 
 #include "d365/D365Exchange.h"
@@ -31,22 +33,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class QuietLog : public Log {
-public:
-    void WriteLog(const QString& message, bool) override { last = message; }
-    QString last;
-};
-
-class CountingDialogs : public Dialogs {
-public:
-    void showMessage(const QString& text) override
-    {
-        if (++count <= 3)
-            std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    int count = 0;
-};
 
 long peakKilobytes()
 {
@@ -118,8 +104,8 @@ int main(int argc, char** argv)
         key.WriteString("ClientID", "bench");
         key.WriteString("SecretKey", "bench");
     }
-    QuietLog log;
-    CountingDialogs dialogs;
+    BenchLog log;
+    BenchDialogs dialogs;
     SystemClock clock;
     BusyFlag busy;
     RunReport report;

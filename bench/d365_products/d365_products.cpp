@@ -6,6 +6,8 @@
 //
 //   bench_d365_products [N]
 
+#include "../BenchSupport.h"
+
 #include "support/FakeHttpServer.h"
 
 #include "d365/D365Exchange.h"
@@ -34,17 +36,6 @@
 #include <unistd.h>
 
 namespace {
-
-class QuietLog : public Log {
-public:
-    void WriteLog(const QString& message, bool) override { last = message; }
-    QString last;
-};
-
-class PrintedDialogs : public Dialogs {
-public:
-    void showMessage(const QString& text) override { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
-};
 
 std::string listReply(const char* list, const QJsonArray& records)
 {
@@ -211,8 +202,8 @@ int main(int argc, char** argv)
         key.WriteString("ClientID", "bench");
         key.WriteString("SecretKey", "bench");
     }
-    QuietLog log;
-    PrintedDialogs dialogs;
+    BenchLog log;
+    BenchDialogs dialogs;
     SystemClock clock;
     BusyFlag busy;
     RunReport report;

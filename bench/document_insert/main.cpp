@@ -6,6 +6,8 @@
 //
 //   bench_document_insert [INVOICES [LINES]]     (default 1000 x 20)
 
+#include "../BenchSupport.h"
+
 #include "db/Mainformdatiform.h"
 #include "db/O_precetable.h"
 #include "db/SqlQuery.h"
@@ -21,22 +23,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class QuietLog : public Log {
-public:
-    void WriteLog(const QString& message, bool) override { last = message; }
-    QString last;
-};
-
-class CountingDialogs : public Dialogs {
-public:
-    void showMessage(const QString& text) override
-    {
-        ++count;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    int count = 0;
-};
 
 constexpr int kGoods = 400;
 
@@ -101,8 +87,8 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    QuietLog log;
-    CountingDialogs dialogs;
+    BenchLog log;
+    BenchDialogs dialogs;
     SystemClock clock;
     TMainFormDati dati(log, dialogs, clock);
     if (!dati.ConnectDatabase(path, dir.path())) {

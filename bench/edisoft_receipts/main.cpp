@@ -4,6 +4,8 @@
 //
 //   bench_edisoft_receipts [FILES [LINES [BIG_LINES]]]     (default 1000 x 20, and one of 2000)
 
+#include "../BenchSupport.h"
+
 #include "db/DocumentScope.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
@@ -29,25 +31,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class QuietLog : public Log {
-public:
-    void WriteLog(const QString& message, bool) override
-    {
-        if (message.contains(QStringLiteral("Kļūda")))
-            std::fprintf(stderr, "log: %s\n", qPrintable(message));
-    }
-};
-
-class CountingDialogs : public Dialogs {
-public:
-    void showMessage(const QString& text) override
-    {
-        ++count;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    int count = 0;
-};
 
 constexpr int kGoods = 400;
 const QString kSupplier = QStringLiteral("LV40003000001");
@@ -124,8 +107,8 @@ bool makeTemplate(const QString& path)
         std::fprintf(stderr, "creating the goods database failed: %s\n", create.readAllStandardError().constData());
         return false;
     }
-    QuietLog log;
-    CountingDialogs dialogs;
+    BenchLog log;
+    BenchDialogs dialogs;
     SystemClock clock;
     TMainFormDati dati(log, dialogs, clock);
     if (!dati.ConnectDatabase(path, QDir::tempPath()))
@@ -229,8 +212,8 @@ int main(int argc, char** argv)
               receiptFile(QStringLiteral("ZP-%1").arg(i + 1), i, lines));
     write(dir.filePath(QStringLiteral("big/BIG-1.xml")), receiptFile(QStringLiteral("BIG-1"), files, bigLines));
 
-    QuietLog log;
-    CountingDialogs dialogs;
+    BenchLog log;
+    BenchDialogs dialogs;
     SystemClock clock;
     BusyFlag busy;
     RunReport report;

@@ -4,6 +4,8 @@
 //
 //   bench_equinox_goods [GOODS]     (default 100000)
 
+#include "../BenchSupport.h"
+
 #include "support/FtpServer.h"
 
 #include "db/ExchangeContext.h"
@@ -26,17 +28,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-class QuietLog : public Log {
-public:
-    void WriteLog(const QString& message, bool) override
-    {
-        last = message;
-        if (message.contains(QLatin1String("neizdevās"), Qt::CaseInsensitive))
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-    }
-    QString last;
-};
 
 class PrintingDialogs : public Dialogs {
 public:
@@ -100,7 +91,7 @@ int main(int argc, char** argv)
     }
     QDir(dir.path()).mkdir(QStringLiteral("work"));
 
-    QuietLog log;
+    BenchLog log;
     PrintingDialogs dialogs;
     SystemClock clock;
     BusyFlag busy;

@@ -5,6 +5,8 @@
 //
 //   bench_history [ROWS]     (default 1000000)
 
+#include "../BenchSupport.h"
+
 #include "host/ExchangeCatalog.h"
 #include "host/RunHistory.h"
 #include "host/RunRecorder.h"
@@ -27,11 +29,6 @@
 #include <vector>
 
 namespace {
-
-class QuietLog : public Log {
-public:
-    void WriteLog(const QString&, bool) override {}
-};
 
 // An exchange that has nothing to do: what is measured is the recorder around it.
 class Instant : public UnavailableExchanges {
@@ -142,7 +139,7 @@ int main(int argc, char** argv)
 
     // A run's write: the recorder around an exchange that does nothing, with and without the
     // history, on the file of a million rows.
-    QuietLog log;
+    BenchLog log;
     SystemClock clock;
     RunReport report;
     Instant instant(log);

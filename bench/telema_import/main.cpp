@@ -7,6 +7,8 @@
 //
 //   bench_telema_import [INVOICES [LINES [ROUND]]]     (default 500 x 20, rounds of 50)
 
+#include "../BenchSupport.h"
+
 #include "db/DocumentScope.h"
 #include "db/ExchangeContext.h"
 #include "db/Mainformdatiform.h"
@@ -37,27 +39,6 @@
 #include <thread>
 
 namespace {
-
-class QuietLog : public Log {
-public:
-    void WriteLog(const QString& message, bool) override
-    {
-        ++lines;
-        last = message;
-    }
-    int lines = 0;
-    QString last;
-};
-
-class CountingDialogs : public Dialogs {
-public:
-    void showMessage(const QString& text) override
-    {
-        ++count;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    int count = 0;
-};
 
 constexpr int kGoods = 400;
 const QString kRegNr = QStringLiteral("40003000001");
@@ -177,8 +158,8 @@ int main(int argc, char** argv)
     std::thread server([&] { telema.listen_after_bind(); });
 
     QTemporaryDir dir;
-    QuietLog log;
-    CountingDialogs dialogs;
+    BenchLog log;
+    BenchDialogs dialogs;
     SystemClock clock;
     BusyFlag busy;
     RunReport report;
