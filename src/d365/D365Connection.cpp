@@ -1,5 +1,7 @@
 #include "D365Connection.h"
 
+#include "platform/FreedMemory.h"
+
 #include "db/ExchangeContext.h"
 #include "db/SqlQuery.h"
 #include "platform/Clock.h"
@@ -281,6 +283,7 @@ int D365Connection::fetch(const QString& logName, const QString& inner, const QS
     if (!list.isArray())
         throw D365Error(QStringLiteral("%1: atbildē nav saraksta data[0].%2").arg(logName, listName));
     records = list.toArray();
+    papildlogs_.ReleaseResponseBody();
     return 0;
 }
 
@@ -308,10 +311,13 @@ int D365Connection::runFetch(const QString& operation, const QString& listName, 
 {
     startLine(operation);
     const QDate from = markName.isEmpty() ? today() : readMark(markName);
-    QJsonArray records;
-    if (fetch(operation, fetchInner(operation, from, today().addDays(1)), listName, records) < 0)
-        return -1;
-    walk(operation, records, importRecord);
+    {
+        QJsonArray records;
+        if (fetch(operation, fetchInner(operation, from, today().addDays(1)), listName, records) < 0)
+            return -1;
+        walk(operation, records, importRecord);
+    }
+    releaseFreedMemory();
     if (allStored && !allStored())
         return -1;
     if (!markName.isEmpty())

@@ -43,6 +43,12 @@ public:
     // What the last Execute() sent and received.
     const HttpRequest& RESTRequestD365() const { return sent_; }
     const HttpResponse& RESTResponseD365() const { return response_; }
+    // A list reply of tens of megabytes is not kept once it is read.
+    void ReleaseResponseBody()
+    {
+        response_.body.clear();
+        response_.body.squeeze();
+    }
 
 private:
     HttpClient client_;
