@@ -1,7 +1,6 @@
 #include "FbApi.h"
 
 #include <QStringDecoder>
-#include <QStringList>
 
 namespace fb {
 
@@ -59,12 +58,9 @@ DbError Status::error(const char* what) const
     auto* self = const_cast<Firebird::CheckStatusWrapper*>(&wrapper_);
     util()->formatStatus(buffer, sizeof buffer - 1, self);
     buffer[sizeof buffer - 1] = '\0';
-    // The engine's text comes line by line; the log wants one line.
-    QStringList lines = messageText(buffer).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (QString& l : lines)
-        l = l.trimmed();
-    QString message = lines.join(QStringLiteral("; "));
-    if (what && message.isEmpty())
+    // The engine's text comes line by line; DbError makes it one.
+    QString message = messageText(buffer);
+    if (what && message.trimmed().isEmpty())
         message = QString::fromUtf8(what);
 
     QList<long> codes;

@@ -48,7 +48,6 @@ void FbDatabase::attach(const QString& path, const QString& user, const QString&
     attachment_ = att;
     path_ = path;
     lcCtype_ = lcCtype.toUpper();
-    prepares_ = 0;
     try {
         startTransaction();
         loadCharsets();
@@ -56,6 +55,7 @@ void FbDatabase::attach(const QString& path, const QString& user, const QString&
         detach();
         throw;
     }
+    prepares_ = 0;  // the attachment's own look-up is no statement of its users
 }
 
 void FbDatabase::startTransaction()
@@ -78,7 +78,6 @@ void FbDatabase::loadCharsets()
     QVector<QVariant> row;
     while (q.fetch(row))
         bytesPerChar_.insert(row.at(0).toUInt(), qMax(1u, row.at(1).toUInt()));
-    --prepares_;  // bookkeeping of the attachment, not of its users
 }
 
 unsigned FbDatabase::bytesPerCharacter(unsigned charset) const

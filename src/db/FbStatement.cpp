@@ -242,7 +242,7 @@ QByteArray FbStatement::buildInput(const Binds& binds, IMessageMetadata** meta)
     for (int i = 0; i < n; ++i) {
         const QVariant* v = nullptr;
         for (const auto& b : binds)
-            if (b.first == names_.at(i)) {
+            if (b.first.compare(names_.at(i), Qt::CaseInsensitive) == 0) {
                 v = &b.second;
                 break;
             }

@@ -19,7 +19,7 @@ class FbDatabase;
 // character set lacks is the engine's own error.
 class FbStatement {
 public:
-    using Binds = QList<QPair<QString, QVariant>>;  // names upper case, without ':'
+    using Binds = QList<QPair<QString, QVariant>>;  // names in any case, without ':'
 
     FbStatement(FbDatabase& db, const QString& sql);
     ~FbStatement();

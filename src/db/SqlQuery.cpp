@@ -111,12 +111,12 @@ public:
     explicit FbBackend(FbDatabase& db) : db_(db) {}
     ~FbBackend() override { release(); }
 
-    int exec(const QString& sql, const Binds& binds) override { return statement(sql).execute(upper(binds)); }
+    int exec(const QString& sql, const Binds& binds) override { return statement(sql).execute(binds); }
 
     QStringList open(const QString& sql, const Binds& binds) override
     {
         FbStatement& s = statement(sql);
-        s.open(upper(binds));
+        s.open(binds);
         return s.columnNames();
     }
 
@@ -125,15 +125,6 @@ public:
     bool readsWhole() const override { return false; }
 
 private:
-    static Binds upper(const Binds& binds)
-    {
-        Binds out;
-        out.reserve(binds.size());
-        for (const auto& b : binds)
-            out.append({b.first.toUpper(), b.second});
-        return out;
-    }
-
     FbStatement& statement(const QString& sql)
     {
         if (statement_ && !statement_->valid())

@@ -66,7 +66,7 @@ private:
 
     std::unique_ptr<Backend> backend_;
     QString sql_;
-    QList<QPair<QString, QVariant>> binds_;  // names upper case, without ':'
+    QList<QPair<QString, QVariant>> binds_;  // names as given, without ':'
     QHash<QString, int> bindIndex_;          // name -> position in binds_ (statements with many values)
     QStringList names_;
     QHash<QString, int> index_;
