@@ -1,39 +1,25 @@
-#include "support/GoodsDb.h"
-#include "support/Recorders.h"
+#include "support/ExchangeFixture.h"
 
 #include "db/FbDatabase.h"
 #include "db/FbStatement.h"
-#include "db/Mainformdatiform.h"
 #include "db/O_precetable.h"
 #include "db/SqlQuery.h"
-#include "host/ProcessLog.h"
-#include "platform/Clock.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
-#include <iostream>
 
 namespace {
 
 // The host's data module on a fresh goods database, and a second attachment beside it.
-struct FirebirdLayer : ::testing::Test {
-    QTemporaryDir dir;
-    ManualClock clock;
-    ProcessLog log{clock, dir.filePath("VarnisProcess.log")};
-    RecordingDialogs dialogs;
+struct FirebirdLayer : ExchangeFixture {
     std::unique_ptr<GoodsDb> db;
-    std::unique_ptr<TMainFormDati> dati;
 
     void connect(GoodsDb::Charset charset = GoodsDb::Charset::Win1257, const QStringList& setUp = {})
     {
-        log.setProcessEvents(false);
         db = std::make_unique<GoodsDb>(charset);
         for (const QString& sql : setUp)
             db->exec(sql);
-        dati = std::make_unique<TMainFormDati>(log, dialogs, clock);
-        ASSERT_TRUE(dati->ConnectDatabase(db->path(), dir.path()));
+        ExchangeFixture::connect(*db);
     }
     FbDatabase& host() { return dati->PRECES_DB(); }
     QVariant hostScalar(const QString& sql)
@@ -48,12 +34,6 @@ struct FirebirdLayer : ::testing::Test {
         auto other = std::make_unique<FbDatabase>(FbDatabase::Commit::Shared);
         other->attach(db->path(), "SYSDBA", "masterkey", "WIN1257");
         return other;
-    }
-    QString lastLog() const { return log.lines().isEmpty() ? QString() : log.lines().constLast(); }
-    void TearDown() override
-    {
-        if (HasFailure())
-            std::cerr << "Process log:\n" << log.lines().join('\n').toStdString() << "\n";
     }
 };
 
@@ -272,9 +252,6 @@ TEST_F(FirebirdLayer, ConnectionsThatCannotOpenAreOneLineEachAndNoCrash)
     EXPECT_TRUE(module.probe());
 
     // The engine's messages come in several lines; each failure is one line of the log file.
-    QFile file(log.filePath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-    for (const QString& line : lines)
+    for (const QString& line : logLines())
         EXPECT_TRUE(QRegularExpression("^\\d\\d\\.\\d\\d-").match(line).hasMatch()) << line.toStdString();
 }
